@@ -8,6 +8,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "base/datetime.h"
 
@@ -35,6 +36,14 @@ struct TprincipalModel {
     TNiceChart* chartComptageSV = nullptr;
     TNiceChart* chartHisto = nullptr;
     TNiceChart* chartGauss = nullptr;
+
+    // Journal and count alarm (settings/journal.cpp)
+    std::vector<std::string> cg_info_status; // status box: "-> " / "<- " + message, no limit
+    bool cg_ra_a_visible = false; // raised alarm picture
+    bool cg_ra_i_visible = true;  // idle alarm picture, same place
+    bool alarm_hints = false;     // hints of both pictures shown while an alarm is raised
+    bool FlipTimer_enabled = false;
+    int FlipTimer_interval = 1000; // ms
 };
 extern TprincipalModel Principal;
 
