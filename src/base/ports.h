@@ -51,6 +51,14 @@ public:
                           const std::string& filter, std::string& path) = 0;
     virtual bool saveFile(const std::string& title, const std::string& dir,
                           const std::string& filter, std::string& path) = 0;
+    // A save dialog that does not ask about an existing file itself (the caller asks its own
+    // question). Front ends whose saveFile asks should override this.
+    virtual bool saveFileNoConfirm(const std::string& title, const std::string& dir,
+                                   const std::string& filter, std::string& path) {
+        return saveFile(title, dir, filter, path);
+    }
+    // A warning with Yes and No, No being the default; true on Yes.
+    virtual bool yesNo(const std::string& text) { return yesNoCancel(text) == 1; }
     virtual void busy(bool on) = 0;
 };
 

@@ -9,8 +9,8 @@
 
 namespace zel {
 
-constexpr int MaxLog = 10000;                      // journal lines kept
-constexpr int32_t alerte_comptage_default = 50;    // CPM alarm threshold
+constexpr int MaxLog = 10000;                       // journal lines kept
+constexpr int32_t alerte_comptage_default = 50;     // CPM alarm threshold
 constexpr double conversion_sievert_SBM20 = 0.0057; // µSv/h per count per minute
 
 // Directories beside the executable, each ending in "/": data (cg_conf.txt, cg_log.txt and
@@ -20,7 +20,7 @@ extern std::string Repertoire_son;
 extern std::string Repertoire_langues;
 
 struct type_fichier_conf {
-    std::string Langue;                  // language code, e.g. "FR"
+    std::string Langue;                     // language code, e.g. "FR"
     std::string Fichier_alarme = "Klaxon0"; // alarm sound, no directory, no ".wav"
     double conversion_sievert_capture = conversion_sievert_SBM20; // connected counter
     double conversion_sievert_Fichier = conversion_sievert_SBM20; // viewed capture file

@@ -41,7 +41,7 @@ struct TSaveDialog {
     std::string Title;
     std::string InitialDir;
     std::string Filter;
-    std::string FileName;       // chosen file, full name
+    std::string FileName;        // chosen file, full name
     bool OverwritePrompt = true; // ask before replacing an existing file
 };
 

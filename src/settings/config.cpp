@@ -1,0 +1,210 @@
+#include "settings/config.h"
+
+#include <algorithm>
+#include <dirent.h>
+
+#include "base/ports.h"
+#include "base/regional.h"
+#include "base/textfile.h"
+#include "scan/scanner.h"
+#include "settings/language.h"
+
+namespace zel {
+
+std::string Repertoire_conf;
+std::string Repertoire_son;
+std::string Repertoire_langues;
+type_fichier_conf Fichier_conf;
+
+namespace {
+
+const char* const kConfFile = "cg_conf.txt";
+
+// The comment written after each line setting number.
+const char* const kComComments[] = {
+    " (19200bps, 8bits, 1 stop, Parity none)",  " (9600bps, 8bits, 1 stop, Parity none)",
+    " (2400bps, 7bits, 1 stop, Parity even)",   " (9600bps, 7bits, 1 stop, Parity even)",
+    " (460800bps, 7bits, 1 stop, Parity even)",
+};
+constexpr int kComChoices = 5;
+
+std::string Trim(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= 32)
+        ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32)
+        --e;
+    return s.substr(b, e - b);
+}
+
+std::string UpperAscii(std::string s) {
+    for (auto& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+// "key =" at the start of the line, the key as a whole word in any case. On success the cursor
+// stands after the "=".
+bool ReadKey(TAnalSynt& V, const char* key) {
+    V.ISynt = 1;
+    if (!SyntIdent(V, key)) return false;
+    SyntSkipBlank(V);
+    if (V.ISynt > static_cast<int32_t>(V.SSynt.size()) || V.SSynt[V.ISynt - 1] != '=') return false;
+    ++V.ISynt;
+    return true;
+}
+
+bool ReadBool(TAnalSynt& V, bool& b) {
+    const int32_t at = V.ISynt;
+    if (SyntIdent(V, "True")) {
+        b = true;
+        return true;
+    }
+    V.ISynt = at;
+    if (SyntIdent(V, "False")) {
+        b = false;
+        return true;
+    }
+    return false;
+}
+
+// A date written year first. Our own files carry the user's date separator, so "/", "." and
+// "-" are all taken, as everywhere else dates are read. A time of day is allowed.
+bool ReadDate(const std::string& text, TDateTime& t) {
+    for (const std::string& candidate : {text, text + " 00:00"}) {
+        TAnalSynt V;
+        V.SSynt = candidate;
+        SyntInit(V);
+        TDateTime d = 0;
+        if (SyntDateTime(V, d, 1) && SyntEnd(V)) {
+            t = d;
+            return true;
+        }
+    }
+    return false;
+}
+
+// A window date; what does not read as one (or reads as 0) is replaced by `now`.
+TDateTime ReadWindowDate(const TAnalSynt& V, TDateTime now) {
+    TDateTime d = 0;
+    if (!ReadDate(Trim(SyntRest(V)), d) || d == 0) return now;
+    return d;
+}
+
+// The first language file whose name starts with the code, by name order.
+bool FindLanguageFile(const std::string& code, std::string& name) {
+    TextList found;
+    if (DIR* d = opendir(Repertoire_langues.empty() ? "." : Repertoire_langues.c_str())) {
+        while (dirent* e = readdir(d)) {
+            const std::string n = e->d_name;
+            if (n.size() < 4 || n.compare(n.size() - 4, 4, ".txt") != 0) continue;
+            if (n.compare(0, code.size(), code) != 0) continue;
+            if (!FileExists(Repertoire_langues + n)) continue;
+            found.push_back(n);
+        }
+        closedir(d);
+    }
+    if (found.empty()) return false;
+    std::sort(found.begin(), found.end());
+    name = found.front();
+    // ".txt" goes wherever it stands, in any case.
+    for (size_t p = 0; (p = UpperAscii(name).find(".TXT", p)) != std::string::npos;)
+        name.erase(p, 4);
+    return true;
+}
+
+} // namespace
+
+bool LireConf() {
+    std::string lang, fallback;
+    GetLanguageIDs(lang, fallback);
+
+    type_fichier_conf c;
+    c.Langue = UpperAscii(fallback);
+    c.date_deb = Clock().now();
+    c.date_fin = IncSecond(c.date_deb, 23 * 3600 + 59 * 60 + 59);
+    const TDateTime now = c.date_deb;
+    Fichier_conf = c;
+    type_fichier_conf& f = Fichier_conf;
+
+    const std::string path = Repertoire_conf + kConfFile;
+    if (!FileExists(path)) return true;
+
+    bool ok = true;
+    TextList lines;
+    if (!LoadTextFile(path, lines)) {
+        ok = false;
+        lines.clear();
+    }
+    TAnalSynt V;
+    for (const auto& line : lines) {
+        V.SSynt = line;
+        SyntInit(V);
+        if (ReadKey(V, "Langue")) {
+            f.Langue = Trim(SyntRest(V));
+        } else if (ReadKey(V, "FichierSon")) {
+            f.Fichier_alarme = Trim(SyntRest(V));
+        } else if (ReadKey(V, "FichierCSV")) {
+            f.Fichier_CSV = Trim(SyntRest(V));
+        } else if (ReadKey(V, "NomCom")) {
+            f.NomCom = Trim(SyntRest(V));
+        } else if (ReadKey(V, "SeuilAlarme")) {
+            int32_t n = 0;
+            if (SyntInt(V, n)) f.alerte_comptage = n;
+        } else if (ReadKey(V, "AlarmeActive")) {
+            ReadBool(V, f.alerte_active);
+        } else if (ReadKey(V, "AlarmeSonore")) {
+            ReadBool(V, f.alerte_sonore);
+        } else if (ReadKey(V, "AffCPM")) {
+            ReadBool(V, f.tab_CPM);
+        } else if (ReadKey(V, "DateDeb")) {
+            f.date_deb = ReadWindowDate(V, now);
+        } else if (ReadKey(V, "DateFin")) {
+            f.date_fin = ReadWindowDate(V, now);
+        } else if (ReadKey(V, "Source")) {
+            f.Source = SyntIdent(V, "Fichier") ? 0 : 1;
+        } else if (ReadKey(V, "Com")) {
+            uint32_t n = 0;
+            if (SyntWord(V, n)) {
+                if (n > 255) {
+                    ok = false;
+                    break;
+                }
+                f.PortCom = static_cast<uint8_t>(n);
+            }
+        }
+    }
+
+    if (f.date_deb > f.date_fin) std::swap(f.date_deb, f.date_fin);
+
+    std::string name;
+    if (FindLanguageFile(f.Langue, name)) ChargeFichierLangue(name);
+    return ok;
+}
+
+bool SauveConf() {
+    const type_fichier_conf& f = Fichier_conf;
+    const char sep = Regional().date_sep;
+    auto yesno = [](bool b) { return b ? "True" : "False"; };
+    TextList lines;
+    lines.push_back("Langue=" + f.Langue);
+    lines.push_back("SeuilAlarme=" + std::to_string(f.alerte_comptage));
+    lines.push_back(std::string("AlarmeActive=") + yesno(f.alerte_active));
+    lines.push_back(std::string("AlarmeSonore=") + yesno(f.alerte_sonore));
+    lines.push_back("FichierSon=" + f.Fichier_alarme);
+    lines.push_back(std::string("AffCPM=") + yesno(f.tab_CPM));
+    lines.push_back("FichierCSV=" + f.Fichier_CSV);
+    lines.push_back("DateDeb=" + FormatDateTime("YYYY/MM/DD", f.date_deb, sep));
+    lines.push_back("DateFin=" + FormatDateTime("YYYY/MM/DD", f.date_fin, sep));
+    if (f.PortCom < kComChoices)
+        lines.push_back("Com=" + std::to_string(f.PortCom) + kComComments[f.PortCom]);
+    lines.push_back(std::string("Source=") + (f.Source != 0 ? "Capture" : "Fichier"));
+    lines.push_back("NomCom=" + f.NomCom);
+    try {
+        return SaveTextFile(Repertoire_conf + kConfFile, lines);
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace zel

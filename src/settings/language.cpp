@@ -1,0 +1,176 @@
+#include "settings/language.h"
+
+#include <mutex>
+
+#include "base/regional.h"
+#include "scan/scanner.h"
+#include "settings/config.h"
+#include "settings/messages.h"
+#include "settings/messages_lock.h"
+
+namespace zel {
+
+TextList F_Langue;
+
+namespace {
+
+struct SectionName {
+    TFenetre fenetre;
+    const char* name;
+};
+const SectionName kSections[] = {
+    {messages, "Messages"},
+    {FenetrePrincipal, "Principal"},
+    {FenetrePreference, "Preferences"},
+    {FenetreConnexion, "Connexion"},
+    {FenetreAPropos, "APropos"},
+    {FenetreParamVORN, "ParametreVORN"},
+    {FenetreParamGS, "ParametreGS"},
+};
+
+char Upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool SameIgnoringCase(const std::string& a, const char* b) {
+    size_t i = 0;
+    for (; i < a.size() && b[i]; ++i)
+        if (Upper(a[i]) != Upper(b[i])) return false;
+    return i == a.size() && !b[i];
+}
+
+enum class LineKind { Comment, Section, UnknownSection, Other };
+
+// Classifies a scanned (SyntInit-ed) line; for a section line, `section` receives its window.
+LineKind Classify(TAnalSynt& V, TFenetre& section) {
+    if (V.SSynt.empty() || V.SSynt[0] == '*') return LineKind::Comment;
+    const int32_t start = V.ISynt;
+    if (SyntIdent(V, "Section")) {
+        std::string name;
+        if (SyntDonneIdent(V, name)) {
+            for (const auto& s : kSections) {
+                if (SameIgnoringCase(name, s.name)) {
+                    section = s.fenetre;
+                    return LineKind::Section;
+                }
+            }
+        }
+        return LineKind::UnknownSection;
+    }
+    V.ISynt = start;
+    return LineKind::Other;
+}
+
+// number "," 'text'
+bool ReadTextLine(TAnalSynt& V, int32_t& numero, std::string& text) {
+    return SyntInt(V, numero) && SyntSep(V, ',') && SyntText(V, text);
+}
+
+} // namespace
+
+bool ChargeFichierLangue(const std::string& Nom) {
+    const std::string path = Repertoire_langues + Nom + ".txt";
+    auto clearMessages = [] {
+        std::lock_guard<std::mutex> lock(MessagesMutex());
+        F_Erreur.clear();
+    };
+    try {
+        TextList lines;
+        if (!FileExists(path) || !LoadTextFile(path, lines)) {
+            clearMessages();
+            return false;
+        }
+        TextList msgs, windows;
+        TFenetre current = NonInitialise;
+        bool ok = true;
+        TAnalSynt V;
+        for (const auto& line : lines) {
+            V.SSynt = line;
+            SyntInit(V);
+            TFenetre section = NonInitialise;
+            const LineKind kind = Classify(V, section);
+            if (kind == LineKind::Comment) continue;
+            if (kind == LineKind::Section) {
+                // Window sections keep their heading so that lookups can find them again.
+                if (section != messages && section != current) windows.push_back(line);
+                current = section;
+                continue;
+            }
+            if (kind == LineKind::UnknownSection) {
+                ok = false;
+                break;
+            }
+            int32_t numero = 0;
+            std::string text;
+            if (!ReadTextLine(V, numero, text)) {
+                ok = false;
+                break;
+            }
+            if (current == messages)
+                msgs.push_back(std::move(text));
+            else
+                windows.push_back(line);
+        }
+        {
+            std::lock_guard<std::mutex> lock(MessagesMutex());
+            F_Erreur.swap(msgs);
+        }
+        F_Langue.swap(windows);
+        return ok;
+    } catch (...) {
+        clearMessages();
+        return false;
+    }
+}
+
+bool DonneTexteLangue(TFenetre E, int32_t numero, std::string& T) {
+    T.clear();
+    TFenetre current = NonInitialise;
+    TAnalSynt V;
+    for (const auto& line : F_Langue) {
+        V.SSynt = line;
+        SyntInit(V);
+        if (current != E) {
+            TFenetre section = current;
+            if (Classify(V, section) == LineKind::Section) current = section;
+            continue;
+        }
+        int32_t n = 0;
+        // The first line that is not a text line (the next section) ends this section's block.
+        if (!SyntInt(V, n)) return false;
+        if (n == numero) {
+            std::string text;
+            if (SyntSep(V, ',') && SyntText(V, text)) {
+                T = std::move(text);
+                return true;
+            }
+            return false;
+        }
+    }
+    return false;
+}
+
+std::string ExtractLangueString(const std::string& S) {
+    std::string out;
+    for (char c : S) {
+        if (c == ' ') break;
+        out += Upper(c);
+    }
+    return out;
+}
+
+void GetLanguageIDs(std::string& Lang, std::string& FallbackLang) {
+    Lang.clear();
+    FallbackLang.clear();
+    const RegionalSettings& r = Regional();
+    if (!r.language.empty()) {
+        TAnalSynt V;
+        for (size_t i = 0; i < r.language.size() && i < 2; ++i)
+            V.SSynt += Upper(r.language[i]);
+        SyntInit(V);
+        SyntDonneIdent(V, FallbackLang);
+    }
+    if (!r.country.empty()) Lang = FallbackLang + "_" + r.country.substr(0, 2);
+}
+
+} // namespace zel

@@ -1,0 +1,162 @@
+#include "settings/messages.h"
+
+#include <array>
+#include <cstring>
+#include <mutex>
+
+#include "settings/config.h"
+#include "settings/messages_lock.h"
+
+namespace zel {
+
+TextList F_Erreur;
+
+std::mutex& MessagesMutex() {
+    static std::mutex m;
+    return m;
+}
+
+namespace {
+
+// Built-in texts, indexed by erreur_programme. Trailing blanks matter: callers append a name.
+const std::array<const char*, NombreMessages> kMessages = {
+    "Erreur interne",
+    "Non connecté",
+    "Connecté à ",
+    "Vérification connexion",
+    "Pas de ports COMx détectés",
+    "Commande inconnue reçue du compteur",
+    "Impossible de créer ou écrire le fichier de configuration",
+    "Ficher incorrect (inexistant ou données corrompues)",
+    "Impossible de créer le répertoire de données",
+    "Fichier: ",
+    "Problème lors de l'initialisation, réinstallez le programme",
+    "Problème lors de la fermeture du programme, des données ont peut-être été perdues",
+    "Conversion Sievert ne peut être nulle. Forcée à valeur par défaut",
+    "Commande incorrecte reçue du compteur",
+    "Pas encore disponible",
+    "Problème lors de l'ouverture du fichier ",
+    "Compteur non reconnu",
+    "Confirmez : les données de mesure du compteur seront perdues après le boot",
+    "Time-out émission. Vérifiez la connexion avec le compteur",
+    "problème lors de l'écriture du fichier",
+    "Combine Fichier : ",
+    "Confirmez : les mesures horaires mémorisées vont être réinitialisées",
+    "Erreur E/S",
+    "Données de comptage non prises en compte car horodatage non reçu",
+    "Opération réalisée sans erreur",
+    "Prêt",
+    "Patientez",
+    "Facteur de conversion incorrect",
+    "CPM incorrect",
+    "Sauvé dans : ",
+    "Fin dump ou Time-out",
+    "Avec Fichier : ",
+    "Gamma Scout : Fichier dump vide ou incomplet",
+    "Gamma Scout : Erreur CheckSum",
+    "Gamma Scout : Erreur codage date",
+    "Gamma Scout : Erreur interne lors du traitement",
+    "Gamma Scout : Données Traitées",
+    "Gamma Scout : N° de Version incorrect",
+    "Gamma Scout : Nb octets à lire incorrect",
+    "Gamma Scout : Version non supportée",
+    "Gamma Scout: Codage GAP Incorrect",
+    "Gamma Scout: Codage données incorrect",
+    "Gamma Scout: Pas de date de début dans les données",
+    "Lecture en cours...",
+    "Fichier log vide",
+    "Traitement terminé",
+    "Impossible de lire le fichier de configuration",
+    "Opération abandonnée",
+    "Récupère paramètres compteurs",
+    "Recupère type compteur",
+    "Récupère donnnées internes compteur",
+    "Récupère Facteur Conversion",
+    "Redémarre le compteur",
+    "Télécharge",
+    "Init. Date",
+    "Init Heure",
+    "Init Date Heure",
+    "RAZ mémoire",
+    "%s existe déjà",
+    "Souhaitez vous le remplacer ?",
+    "Pb avec Fichier configuration Compteur",
+};
+
+const char* const kInternalError = "Erreur interne";
+
+struct IOText {
+    int32_t code;
+    const char* fr;
+    const char* en;
+};
+
+// Statuses of the serial line (9991..10003) and the system codes that opening a port commonly
+// gives.
+const IOText kIOTexts[] = {
+    {0, "OK", "OK"},
+    {2, "Port COM introuvable (err. Sys. 02)", "COM port not reachable (syst-error 02)"},
+    {6, "Handle Incorrect (err. Sys. 06)", "Incorrect Handle (err. Sys. 06)"},
+    {87, "Erreur de paramètre lors de l'ouverture du port COM (err. Sys. 87)",
+     "Error during port COM initialization (syst-error 87)"},
+    {9991, "Port connecté à un autre processus", "Port owned by other process"},
+    {9992, "Instance déjà en utilisation", "Instance already in use"},
+    {9993, "Mauvais paramètre d'appel", "Wrong paramter at call"},
+    {9994, "Port pas encore connectée", "Instance not yet connected"},
+    {9995, "Pas de réponse du périphérique", "No device answer detected"},
+    {9996, "Dépassement de buffer", "Maximal buffer length exceeded"},
+    {9997, "Time-out en réception", "Reception timeout"},
+    {9998, "Echec lors de la lecture des données", "Reading of data failed"},
+    {9999, "Erreur en récepion de trame", "Receive framing error"},
+    {10000, "Survitesse en réception", "Receive Overrun Error"},
+    {10001, "Débordement en réception", "Receive Queue overflow"},
+    {10002, "Erreur de parité en réception", "Receive Parity Error"},
+    {10003, "File d'attente pleine", "Tranceive Queue is full"},
+};
+
+// strerror_r comes in two flavours; both are thread-safe, unlike strerror.
+[[maybe_unused]] const char* pick(int rc, const char* buf) {
+    return rc == 0 ? buf : "Unknown error";
+}
+[[maybe_unused]] const char* pick(const char* msg, const char*) {
+    return msg;
+}
+
+std::string SystemErrorText(int32_t code) {
+    char buf[256] = {0};
+    return pick(strerror_r(code, buf, sizeof buf), buf);
+}
+
+} // namespace
+
+std::string GetMessagePgm(erreur_programme ErrorCode) {
+    const size_t i = static_cast<size_t>(ErrorCode);
+    {
+        std::lock_guard<std::mutex> lock(MessagesMutex());
+        if (!F_Erreur.empty()) return i < F_Erreur.size() ? F_Erreur[i] : kInternalError;
+    }
+    if (i == 0 || i >= kMessages.size()) return kInternalError;
+    return kMessages[i];
+}
+
+std::string GetIOError(int32_t Status) {
+    const bool fr = Fichier_conf.Langue == "FR";
+    std::string s;
+    bool found = false;
+    for (const auto& t : kIOTexts) {
+        if (t.code == Status) {
+            s = fr ? t.fr : t.en;
+            found = true;
+            break;
+        }
+    }
+    if (!found)
+        s = SystemErrorText(Status) + " (" + std::to_string(static_cast<uint32_t>(Status)) + ")";
+    std::string out;
+    out.reserve(s.size());
+    for (char c : s)
+        if (static_cast<unsigned char>(c) > 31) out += c;
+    return out;
+}
+
+} // namespace zel
