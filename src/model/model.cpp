@@ -23,5 +23,6 @@ TParamGammaModel cg_param_gamma;
 TParamVornModel cg_param_vornx;
 TConnectionModel cg_Connection;
 TPreferenceModel cg_preference;
+TAProposModel cg_a_propos;
 
 } // namespace zel

@@ -44,6 +44,23 @@ struct TprincipalModel {
     bool alarm_hints = false;     // hints of both pictures shown while an alarm is raised
     bool FlipTimer_enabled = false;
     int FlipTimer_interval = 1000; // ms
+
+    // Start-up, display switches, alarm controls, menus (app/)
+    std::vector<std::string> textes; // language texts 1..39 of the window ([0] unused)
+    int cg_source = 1;               // source switch: 0 "Fichier", 1 "Capture"
+    int cg_Tab_RadioGroup_unit = 1;  // units switch: 0 "µSv/h", 1 "CPM"
+    bool chartComptageMn_visible = true;  // the two live charts share one place
+    bool chartComptageSV_visible = false;
+    bool cg_selection_visible = false; // source switch, reset button and date pickers
+    int cg_PageControl = 0;            // page in front: 0 Capture, 1 Graphique, 2 Gaussienne,
+                                       // 3 Statistiques
+    int cg_seuil_alarme = 50;
+    std::string cg_seuil_alarme_SV = "0.28500"; // threshold in µSv/h
+    bool cg_alarme_active = false;
+    bool cg_alarme_sonore = false;
+    bool cg_alarme_sonore_enabled = false;
+    bool cg_menu_compteur_enabled = false; // the counter menu (connection dialog)
+    bool busy_pointer = false;
 };
 extern TprincipalModel Principal;
 
@@ -58,19 +75,57 @@ extern TNiceSeries* SerieGauss;
 // access them under `mutex`.
 struct TParamGammaModel {
     mutable std::mutex mutex;
+
+    // The dialog's own texts (app/); main thread only, no lock needed
+    std::vector<std::string> textes; // language texts 1..6 ([0] unused)
+    std::string etat = "cg_param_gamma_etat"; // status line
+    bool etat_red = false;                    // red while a command is under way
 };
 extern TParamGammaModel cg_param_gamma;
 
 // ---- VORN parameter dialog (cg_param_vornx) -------------------------------------------------
-struct TParamVornModel {};
+struct TParamVornModel {
+    // The dialog's own state (app/)
+    std::vector<std::string> textes; // language texts 1..17 ([0] unused)
+    std::string etat;                // status line
+    bool etat_red = false;           // red while a command is under way
+    bool unites_enabled = true;      // not for models 8 and 9
+    bool vorn10_enabled = false;     // Pile_Utilisee, Ajust, Date, Heure: model 10 only
+    bool Ajust = false;              // set the counter's clock when sending
+};
 extern TParamVornModel cg_param_vornx;
 
 // ---- Connection dialog (cg_Connection) ------------------------------------------------------
-struct TConnectionModel {};
+struct TConnectionModel {
+    // Written by the dialog's logic (app/)
+    std::vector<std::string> textes;               // language texts 1..4 ([0] unused)
+    int cg_portcom = 0;                            // line setting selected
+    std::vector<std::string> cg_liste_connect_com; // port names, sorted
+    int cg_liste_connect_com_index = -1;           // -1: none selected
+    std::string cg_connect_info;                   // status text
+    bool cg_connect_info_red = false;              // red while connecting
+    bool close_request = false;                    // no port: the dialog closes itself
+};
 extern TConnectionModel cg_Connection;
 
 // ---- Preferences dialog (cg_preference) -----------------------------------------------------
-struct TPreferenceModel {};
+struct TPreferenceModel {
+    // Written by the dialog's logic (app/)
+    std::vector<std::string> textes;          // language texts 1..5 ([0] unused)
+    std::vector<std::string> cg_pref_langue;  // "FR Français", ...
+    int cg_pref_langue_index = -1;
+    std::vector<std::string> cg_liste_alarme; // sound names without ".wav"
+    int cg_liste_alarme_index = -1;
+    std::string cg_pref_rep;                  // the data directory
+    std::string LangueSelectionne;            // picked, not yet applied
+};
 extern TPreferenceModel cg_preference;
+
+// ---- About box (cg_a_propos) ----------------------------------------------------------------
+struct TAProposModel {
+    std::vector<std::string> textes; // language texts 1..2 ([0] unused) (app/)
+    std::string cg_version_number;   // the version line, set when the box is shown
+};
+extern TAProposModel cg_a_propos;
 
 } // namespace zel
