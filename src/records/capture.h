@@ -41,6 +41,8 @@ bool LireLigneCSV(std::string_view line, TCaptureRecord& R);
 // The line of a record: the date with the regional date and time separators, ";", Duree, ";",
 // Comptage.
 std::string FormatLigneCSV(TDateTime T, int32_t Duree, int32_t Comptage);
+// True when the line is empty once trimmed.
+bool IsBlankCaptureLine(std::string_view s);
 // A date in whole milliseconds, monotonic in the date: records are compared to the millisecond.
 int64_t DateMs(TDateTime T);
 
@@ -98,10 +100,12 @@ class TCaptureList {
     const char* store(std::string_view line);
 
     std::deque<Entry> entries_;
-    // The line texts live in shared, never-modified blocks: a loaded file is one block, new
-    // lines go to the tail of the current block. A copy shares the blocks it points into.
+    // The line texts live in shared blocks whose written bytes never change: a loaded file is
+    // one block, new lines are written behind the last line of this list's own tail block.
+    // A copy shares the blocks it points into and opens its own tail block when it grows.
     std::vector<std::shared_ptr<std::string>> blocks_;
-    size_t tail_free_ = 0; // bytes left in blocks_.back() for new lines (0: open a new one)
+    char* tail_ = nullptr; // free bytes of the tail block
+    size_t tail_free_ = 0;
 };
 
 // The application's capture lists (main thread, except F_DownLoad while a Gamma Scout dump is
