@@ -76,6 +76,12 @@ extern TNiceSeries* SerieGauss;
 struct TParamGammaModel {
     mutable std::mutex mutex;
 
+    // Under `mutex`: the version reply (session) writes all three; the dump decoders
+    // (gammascout/) read them, and log versions 1 and 2 rewrite serie and EEPROM.
+    std::string version = "?"; // firmware version as shown
+    std::string serie = "?";   // serial number
+    std::string EEPROM = "?";  // number of log bytes in the counter's memory
+
     // The dialog's own texts (app/); main thread only, no lock needed
     std::vector<std::string> textes; // language texts 1..6 ([0] unused)
     std::string etat = "cg_param_gamma_etat"; // status line
