@@ -11,11 +11,15 @@
 #include <vector>
 
 #include "base/datetime.h"
+#include "chart/canvas.h"
 
 namespace zel {
 
 class TNiceChart;
 class TNiceSeries;
+
+// Fill of the activity indicator: red while the session works on a command, lime when idle.
+constexpr TColor clLime = 0x00FF00;
 
 enum class ModelWindow { Main, Connection, Preferences, ParamVorn, ParamGamma, About };
 
@@ -61,6 +65,30 @@ struct TprincipalModel {
     bool cg_alarme_sonore_enabled = false;
     bool cg_menu_compteur_enabled = false; // the counter menu (connection dialog)
     bool busy_pointer = false;
+
+    // Session: command encoding (session/emission.cpp) and reply handlers (session/*_replies.cpp)
+    TColor cg_indicator = clRed;    // activity indicator
+    std::string enr;                // progress: character written, data lines received
+    std::string cg_cpm_mn;          // last count per minute ("***" for a negative count)
+    std::string cg_sv_H;            // last dose rate, "0.000" with the regional separator
+    std::string cg_tr_moy_cpm;      // mean count per minute over the last 24 hours
+    std::string cg_tr_moy_sv;       // mean dose rate over the last 24 hours
+    // True while SetEmission waits for a command: the front ends offer no counter command
+    // (counter menu, parameter dialogs' buttons) meanwhile, since a command posted from inside
+    // a reply handler's event processing could never be served.
+    bool commande_en_cours = false;
+
+    // Counter menu per model (session/menu_state.cpp, maj_menu_commandes)
+    bool cg_menuitem_B_enabled = false;          // "Re-&Boot"
+    bool cg_menuitem_F_enabled = false;          // "&Facteur conversion"
+    bool cg_menuitem_V_enabled = true;           // "&Version compteur"
+    bool cg_menuitem_D_enabled = false;          // "&Download"
+    bool cg_menuitem_I_enabled = false;          // "&Init. Date et Heure"
+    bool cg_menu_param_compteur_enabled = false; // "Paramétrage compteur"
+    bool cg_menu_get_data_enabled = false;       // "Données internes"
+    bool cg_menuitem_Mode_PC_enabled = false;    // "Mode PC"
+    bool cg_menuitem_Mode_acq_enabled = false;   // "Mode Acquisition"
+    bool cg_menuitem_RazMemoire_enabled = false; // "Raz mémoire"
 };
 extern TprincipalModel Principal;
 
@@ -81,6 +109,8 @@ struct TParamGammaModel {
     std::string version = "?"; // firmware version as shown
     std::string serie = "?";   // serial number
     std::string EEPROM = "?";  // number of log bytes in the counter's memory
+    // The counter's clock from its version reply (session/gamma_replies.cpp), under `mutex`
+    std::string DateHeure;
 
     // The dialog's own texts (app/); main thread only, no lock needed
     std::vector<std::string> textes; // language texts 1..6 ([0] unused)
@@ -98,6 +128,22 @@ struct TParamVornModel {
     bool unites_enabled = true;      // not for models 8 and 9
     bool vorn10_enabled = false;     // Pile_Utilisee, Ajust, Date, Heure: model 10 only
     bool Ajust = false;              // set the counter's clock when sending
+
+    // Written by the VORN reply handlers (session/vorn_replies.cpp, gamma_replies.cpp);
+    // the send action reads led, buz, unites, seuil, Pile_Utilisee and facteur_conversion.
+    int led = 0;            // 0 "ON", 1 "OFF"
+    int buz = 0;            // 0 "ON", 1 "OFF"
+    int unites = 0;         // 0 "SV", 1 "PM"
+    std::string seuil;      // alarm threshold, counts per minute
+    int Pile_Utilisee = 0;  // model 10: 0 "LI36", 1 "AL45"
+    std::string Date;       // model 10: counter's date "y/m/d"
+    std::string Heure;      // model 10: counter's time "h:m"
+    std::string facteur_conversion;
+    std::string batterie;   // volts
+    std::string mem_max;
+    std::string mem_used;
+    std::string jours;
+    std::string version;    // "V 2.1", or the serial number once the counter changed
 };
 extern TParamVornModel cg_param_vornx;
 
