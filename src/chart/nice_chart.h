@@ -1,0 +1,276 @@
+#pragma once
+// TNiceChart: the program's own small chart control. It holds series of points, chooses "nice"
+// graduations, lays out title, legend, axes and plot area, and paints the result on a Canvas.
+// The window that shows it (a QWidget in the desktop program, nothing headless) plugs in as a
+// ChartHost; without one the chart still keeps its points and lays itself out at its own size.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "chart/bspline.h"
+#include "chart/canvas.h"
+
+namespace zel {
+
+enum TSeriesKind : uint8_t { skLine = 0, skSmooth = 1, skBar = 2 };
+enum TSerieTypeAxis : uint8_t { sPerCent = 0, sDate = 1, sinteger = 2, sfloat = 3 };
+
+// A value equal to this is labelled "~".
+constexpr double UndefinedValueChart = 1.7976931348623157e308;
+
+constexpr int OUTER_MARGIN = 20;
+constexpr int INNER_MARGIN = 10;
+constexpr int SMALL_MARGIN = 2;
+constexpr int LEGEND_ITEM = 20;
+constexpr int AXIS_DEFSIZE = 50;
+
+// One data point. Px, Py and Rc are the layout's (the bar, or the marker's box).
+struct TXYInfo {
+    int32_t Px = 0, Py = 0;
+    TRect Rc;
+    std::string Hint; // kept with the point, never drawn
+    double X = 0, Y = 0;
+    double& TX() { return X; }
+    double& TY() { return Y; }
+};
+
+// One graduation of an axis.
+struct TAxisInfo {
+    double Value = 0;
+    int32_t Px = 0, Py = 0;
+    std::string Caption;
+};
+
+// Linear mapping of one axis: pixel = Base + (value - MinValue) * Scale (y grows downward).
+struct TValueTranslator {
+    double MinValue = 0;
+    double Scale = 1;
+    int32_t Base = 0;
+};
+
+class TNiceChart;
+
+class TNiceSeries {
+  public:
+    int32_t Top = 0; // offset of this series' entry in the legend box
+    std::vector<TXYInfo> Values;
+    TNiceChart* Chart = nullptr;
+    TBSpline Spline; // used by skSmooth only
+
+    const std::string& Caption() const { return FCaption; }
+    void SetCaption(const std::string& value);
+    TSeriesKind Kind() const { return FKind; }
+    void SetKind(TSeriesKind value);
+
+    int AddXY(double AX, double AY, const std::string& AHint = "");
+    void Remove(int Index);
+    void Clear();
+    double GetMinXValue() const;
+    double GetMaxXValue() const;
+    double GetMinYValue() const;
+    double GetMaxYValue() const;
+    void MulYValue(double V);
+    void DivYValue(double V);
+
+  private:
+    friend class TNiceChart;
+    TNiceSeries(TNiceChart* AChart, TSeriesKind AKind);
+    std::string FCaption = "Series";
+    TSeriesKind FKind;
+};
+
+// The window a chart lives in.
+class ChartHost {
+  public:
+    virtual ~ChartHost() = default;
+    // Fonts are measured with the window's own font engine.
+    virtual TextMeasurer& Measurer() = 0;
+    // Paint the chart at once from its last layout (InternalPaint on the window's canvas).
+    virtual void PaintNow(TNiceChart& chart) = 0;
+    // Invert a dotted outline over what is shown; twice restores the picture.
+    virtual void DrawFocusRect(const TRect& r) = 0;
+};
+
+// Receives the vector picture made by CreateMetafile.
+class MetafileSink {
+  public:
+    virtual ~MetafileSink() = default;
+    // A canvas for a picture of that size, valid until End.
+    virtual Canvas& Begin(int width, int height) = 0;
+    virtual void End() = 0;
+};
+
+class TNiceChart {
+  public:
+    explicit TNiceChart(ChartHost* host = nullptr);
+    ~TNiceChart();
+    TNiceChart(const TNiceChart&) = delete;
+    TNiceChart& operator=(const TNiceChart&) = delete;
+
+    // The window: attaching or detaching neither lays out nor paints.
+    void SetHost(ChartHost* host) { host_ = host; }
+    ChartHost* Host() const { return host_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    // The window was resized: store the client size, then Changed.
+    void SetClientSize(int width, int height);
+    TColor BackgroundColor() const { return color_; }
+    void SetBackgroundColor(TColor c);
+
+    // ---- Series
+    TNiceSeries* AddSeries(TSeriesKind AKind);
+    void RemoveSeries(TNiceSeries* ASeries);
+    void Clear();
+    TNiceSeries* Series(int i) const { return List[i].get(); }
+    int SeriesCount() const { return static_cast<int>(List.size()); }
+
+    // ---- Updates
+    void BeginUpdate() { FUpdating = true; }
+    void EndUpdate();
+    bool Updating() const { return FUpdating; }
+    void Changed();
+
+    // ---- Properties (setters re-lay out and repaint through Changed unless the grid ones)
+    bool ShowLegend() const { return FShowLegend; }
+    void SetShowLegend(bool v);
+    bool ShowTitle() const { return FShowTitle; }
+    void SetShowTitle(bool v);
+    bool ShowAxisTitle() const { return FShowAxisTitle; }
+    void SetShowAxisTitle(bool v);
+    bool ShowXGrid() const { return FShowXGrid; }
+    void SetShowXGrid(bool v);
+    bool ShowYGrid() const { return FShowYGrid; }
+    void SetShowYGrid(bool v);
+    const std::string& Title() const { return FTitle; }
+    void SetTitle(const std::string& v);
+    const TFontInfo& TitleFont() const { return FTitleFont; }
+    void SetTitleFont(const TFontInfo& f);
+    const TFontInfo& NormalFont() const { return FNormalFont; }
+    const std::string& AxisXTitle() const { return FAxisXTitle; }
+    void SetAxisXTitle(const std::string& v);
+    const std::string& AxisYTitle() const { return FAxisYTitle; }
+    void SetAxisYTitle(const std::string& v);
+    bool AxisXOnePerValue() const { return FAxisXOnePerValue; }
+    void SetAxisXOnePerValue(bool v);
+    float AxisXScale() const { return FAxisXScale; }
+    void SetAxisXScale(float v);
+    float AxisYScale() const { return FAxisYScale; }
+    void SetAxisYScale(float v);
+    bool Monochrome() const { return FMonochrome; }
+    void SetMonochrome(bool v);
+    bool SoftColors() const { return FSoftColors; }
+    void SetSoftColors(bool v);
+    TSerieTypeAxis AxisTypeX() const { return FAxisTypeX; }
+    void SetAxisTypeX(TSerieTypeAxis v);
+    TSerieTypeAxis AxisTypeY() const { return FAxisTypeY; }
+    void SetAxisTypeY(TSerieTypeAxis v);
+    bool RotateX45() const { return FRotateX45; }
+    void SetRotateX45(bool v);
+    const std::string& FormatX() const { return FFormatX; }
+    void SetFormatX(const std::string& v);
+    const std::string& FormatY() const { return FFormatY; }
+    void SetFormatY(const std::string& v);
+    double MinX() const { return FMinX; }
+    bool MinXSet() const { return FSetMinX; }
+    void SetMinX(double V);
+    void ResetMinX();
+
+    // ---- Layout
+    void Calculate(int AWidth, int AHeight);
+    std::string GetLabelX(double Value) const;
+    std::string GetLabelY(double Value) const;
+    // Pixel of a data point; in one-per-value mode X is left as it was when AX has no graduation.
+    void ChartToClient(double AX, double AY, int32_t& X, int32_t& Y) const;
+    // The caption of X graduation i. One-per-value captions are made when first asked for, so a
+    // layout of many points does not format a label for every one of them.
+    const std::string& XCaption(size_t i) const;
+
+    // ---- Painting and interaction
+    void Paint(); // the window asks for a paint
+    void InternalPaint(Canvas& ACanvas);
+    bool ClientToChart(int X, int Y, double& AX, double& AY) const;
+    void SelectDessine(int X1, int Y1, int X2, int Y2);
+    void SelectRaz();
+    // Lays out for the picture's size, paints into the sink, lays out again for the window.
+    void CreateMetafile(MetafileSink& sink);
+
+    // ---- Layout results, read by the painting and the tests
+    int32_t MarkSize = 1;
+    int32_t BarCount = 0;
+    int32_t BarWidth = 0;
+    int32_t DestWidth = 0, DestHeight = 0;
+    int32_t YZero = 0;
+    bool ChartEmpty = true;
+    std::vector<std::unique_ptr<TNiceSeries>> List;
+    mutable std::vector<TAxisInfo> XAxis;
+    std::vector<TAxisInfo> YAxis;
+    TRect RcChart, RcLegend, RcTitle;
+    TValueTranslator FXTranslate, FYTranslate;
+    TRect CRect; // the selection rectangle shown; all zero: none
+
+    static const TColor Colors1[14];
+    static const TColor Colors2[14];
+
+  private:
+    friend class TNiceSeries;
+    TextMeasurer& Measure();
+    void ClearAxis();
+    void BuildYAxis();
+    void AdjustYAxis();
+    void BuildXAxis();
+    void CalculateSeries();
+    std::string FormatLabel(double Value, TSerieTypeAxis type, const std::string& format) const;
+    size_t FindXGraduation(double AX) const; // index, or XAxis.size()
+
+    void DrawTitle(Canvas& c);
+    void DrawLegend(Canvas& c);
+    void DrawXAxis(Canvas& c);
+    void DrawYAxis(Canvas& c);
+    void DrawChart(Canvas& c);
+    void DrawSeries(Canvas& c, int Index);
+    void AutoColors(Canvas& c, int Index, bool IsBar);
+    void DrawMarker(Canvas& c, int x, int y);
+    void RotTextOut(Canvas& c, int x, int y, int Angle, const std::string& Txt);
+    void SetPen(Canvas& c, const TPen& p);
+    void SetBrush(Canvas& c, const TBrush& b);
+    void SetFont(Canvas& c, const TFontInfo& f);
+
+    ChartHost* host_ = nullptr;
+    FixedTextMeasurer fixed_measurer_;
+    int width_ = 300, height_ = 200;
+    TColor color_ = clWhite;
+    int marker_ = 0; // index into the marker shapes, chosen by AutoColors
+    mutable std::vector<bool> x_caption_made_;
+    bool x_px_sorted_ = true; // X graduations in increasing pixel order (a plot not inverted)
+    // Current canvas state while painting (so each change is one canvas call).
+    TPen pen_;
+    TBrush brush_;
+    TFontInfo font_;
+
+    bool FShowLegend = true, FShowTitle = true, FShowAxisTitle = true;
+    std::string FTitle = "Chart Title";
+    TFontInfo FTitleFont{"Arial", 14};
+    TFontInfo FNormalFont{"Arial", 8};
+    bool FUpdating = false;
+    bool FAxisXOnePerValue = false;
+    std::string FAxisYTitle = "Y Axis", FAxisXTitle = "X Axis";
+    bool FShowYGrid = true, FShowXGrid = true;
+    float FAxisYScale = 1.0f, FAxisXScale = 1.0f;
+    bool FMonochrome = false, FSoftColors = false;
+    TSerieTypeAxis FAxisTypeX = sfloat, FAxisTypeY = sfloat;
+    bool FRotateX45 = false;
+    double FMinX = 0;
+    bool FSetMinX = true;
+    std::string FFormatX = "%5.3f", FFormatY = "%5.1f";
+};
+
+// 10 to the power of Value's decimal exponent, after rounding Value to 15 significant digits.
+double GetMan10(double Value);
+// Nice graduations: Lowest + i * Delta, i = 0 .. Count - 1, cover AMin .. AMax.
+void CalculateAxis(double AMin, double AMax, int Count, double& Delta, double& Lowest);
+// A printf-like label format with one numeric conversion applied to a double; "%%" is a percent
+// sign and a lone "%" at the end is dropped. Integer conversions show the value rounded.
+std::string FormatChartValue(const std::string& format, double value);
+
+} // namespace zel
