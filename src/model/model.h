@@ -5,6 +5,7 @@
 //
 // Each area of the program adds the fields it writes to its own block below, with the control
 // name the window uses (cg_cpm_mn, cg_date_debut ...). Keep plain values: strings, numbers, bools.
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -48,6 +49,13 @@ struct TprincipalModel {
     bool alarm_hints = false;     // hints of both pictures shown while an alarm is raised
     bool FlipTimer_enabled = false;
     int FlipTimer_interval = 1000; // ms
+
+    // Statistics page (records/statistics; app/ writes the factor when a file is opened)
+    std::string cg_moyenne_cpm, cg_moyenne_Sv;
+    std::string Cg_max_CPM, Cg_Max_SV, cg_date_max;
+    std::string cg_nb_events;
+    std::string cg_facteur_conversion; // also written when a capture file is opened
+    std::string cg_ecart_type_CPM, cg_ecart_type_SV;
 
     // Start-up, display switches, alarm controls, menus (app/)
     std::vector<std::string> textes; // language texts 1..39 of the window ([0] unused)
