@@ -13,7 +13,7 @@
 namespace zel {
 
 class TEntreesSorties : public SerialLine {
-public:
+  public:
     TEntreesSorties();
     ~TEntreesSorties() override; // closes the port
 
@@ -39,8 +39,8 @@ public:
     std::atomic<int> HandleUart{-1}; // file descriptor, -1 when closed
     struct termios DCB {};           // the line setting last written to the driver
 
-private:
-    int Acquire();  // the descriptor for one operation, or -1 when closed or closing
+  private:
+    int Acquire(); // the descriptor for one operation, or -1 when closed or closing
     void Release();
     // One byte within ms: 1 read, 0 nothing came, -1 the port is being closed.
     int ReadByte(int fd, int ms, unsigned char& b);

@@ -50,7 +50,7 @@ constexpr int32_t DataLength = 256;
 constexpr int32_t Temps_Attente = 1000; // ms, the longest one read of one byte may wait
 
 class SerialLine {
-public:
+  public:
     virtual ~SerialLine() = default;
     virtual bool ComOuverte() const = 0;
     // Writes the whole text as it is (no end character added). Empty text: 0, nothing written.
