@@ -1,5 +1,3 @@
-#include <cstring>
-
 #include "settings_fixture.h"
 
 namespace zel::test {
