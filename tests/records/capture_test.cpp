@@ -1,0 +1,320 @@
+#include <gtest/gtest.h>
+
+#include "base/datetime.h"
+#include "model/model.h"
+#include "records/capture.h"
+#include "records/records_fixture.h"
+#include "scan/scanner.h"
+#include "settings/config.h"
+
+using namespace zel;
+
+namespace {
+
+TDateTime At(int y, int mo, int d, int h, int mi, int s = 0, int ms = 0) {
+    return EncodeDateTime(y, mo, d, h, mi, s, ms);
+}
+
+TextList Lines(const TCaptureList& l) {
+    return l.lines();
+}
+
+} // namespace
+
+TEST(CaptureLine, ReadsTolerantly) {
+    const int century = DecodeDateTime(Now()).year / 100 * 100;
+    struct Case {
+        const char* line;
+        bool ok;
+        TDateTime T;
+        int32_t duree, comptage;
+    } cases[] = {
+        {"2024/03/15 08:05:00;60;23", true, At(2024, 3, 15, 8, 5), 60, 23},
+        {"2024-03-15 8:05;60;23", true, At(2024, 3, 15, 8, 5), 60, 23},
+        {"24/03/15 08:05:00;60;23", true, At(century + 24, 3, 15, 8, 5), 60, 23},
+        {"2024.03.15 08:05:07;60;23", true, At(2024, 3, 15, 8, 5, 7), 60, 23},
+        {"  2024/03/15 08:05:00 ; 60 ;23  ", true, At(2024, 3, 15, 8, 5), 60, 23},
+        {"2024/03/15 08:05:00;+60;-1", true, At(2024, 3, 15, 8, 5), 60, -1},
+        {"2024/03/15 08:05:00;60;23;extra", true, At(2024, 3, 15, 8, 5), 60, 23},
+        {"2024/03/15 08:05:00;60;23x", true, At(2024, 3, 15, 8, 5), 60, 23},
+        // What was read before the failing field is kept.
+        {"2024/03/15 08:05:00", false, At(2024, 3, 15, 8, 5), 0, 0},
+        {"2024/03/15 08:05:00;60", false, At(2024, 3, 15, 8, 5), 60, 0},
+        {"2024/03/15 08:05:00;;23", false, At(2024, 3, 15, 8, 5), 0, 0},
+        {"2024/02/30 08:05:00;60;23", false, 0, 0, 0},
+        {"2024/03/15 25:05:00;60;23", false, 0, 0, 0},
+        {"", false, 0, 0, 0},
+        {"CM=23", false, 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        TCaptureRecord r;
+        EXPECT_EQ(LireLigneCSV(c.line, r), c.ok) << c.line;
+        EXPECT_EQ(r.Valide, c.ok) << c.line;
+        EXPECT_EQ(DateMs(r.T), DateMs(c.T)) << c.line;
+        EXPECT_EQ(r.Duree, c.duree) << c.line;
+        EXPECT_EQ(r.Comptage, c.comptage) << c.line;
+    }
+}
+
+// Lines close to the written form are read without the scanner; they must read exactly as the
+// scanner reads them.
+TEST(CaptureLine, QuickReadingAgreesWithScanner) {
+    const char* lines[] = {
+        "2024/03/15 08:05:00;60;23",       "2024-03-15 08:05:00;-60;+23",
+        "0024/03/15 08:05:00;60;23",       "2024/03/15 08:05:00;123456789;1",
+        "2024/03/15 08:05:00;60;99999999", "2024/03/15 08:05:00;60;999999999",
+        "2024/13/15 08:05:00;60;23",       "2024/03/15 08:05:00;60; 23",
+        "2024/03/15 08:05:00;60;-",        "2024/03/15 08:05:00;60;23;7",
+        "2023/02/29 08:05:00;60;23",       "2024/03/15 08:05:60;60;23",
+    };
+    for (const char* line : lines) {
+        TAnalSynt V;
+        V.SSynt = line;
+        SyntInit(V);
+        TDateTime t = 0;
+        int32_t d = 0, c = 0;
+        const bool ok = SyntDateTime(V, t, 0) && SyntSep(V, ';') && SyntInt(V, d) &&
+                        SyntSep(V, ';') && SyntInt(V, c);
+        TCaptureRecord r;
+        EXPECT_EQ(LireLigneCSV(line, r), ok) << line;
+        EXPECT_EQ(r.T, t) << line;
+        EXPECT_EQ(r.Duree, d) << line;
+        EXPECT_EQ(r.Comptage, c) << line;
+    }
+}
+
+using CaptureAppend = RecordsTest;
+using CaptureListCopy = RecordsTest;
+
+TEST(CaptureLine, LireValeurCSVCountsFromOneAndRejectsOutOfRange) {
+    const TCaptureList l = List({"2024/03/15 08:05:00;60;23", "2024/03/15 08:06:00;60;24"});
+    TDateTime t;
+    int32_t d, c;
+    EXPECT_TRUE(LireValeurCSV(l, 2, t, d, c));
+    EXPECT_EQ(c, 24);
+    for (int32_t n : {0, 3, -1}) {
+        t = 5;
+        d = c = 5;
+        EXPECT_FALSE(LireValeurCSV(l, n, t, d, c)) << n;
+        EXPECT_EQ(t, 0);
+        EXPECT_EQ(d, 0);
+        EXPECT_EQ(c, 0);
+    }
+}
+
+TEST_F(CaptureAppend, WrittenWithRegionalSeparators) {
+    SetRegional(RegionalSettings{'.', ':', ',', "de", "DE"});
+    TCaptureList l;
+    EXPECT_TRUE(AjoutValeurCSV(l, At(2024, 3, 15, 8, 5), 60, 23));
+    EXPECT_EQ(l.line(0), "2024.03.15 08:05:00;60;23");
+    EXPECT_TRUE(l[0].Valide);
+}
+
+TEST_F(CaptureAppend, KeepsDateOrderAtEitherEnd) {
+    TCaptureList l;
+    EXPECT_TRUE(AjoutValeurCSV(l, At(2024, 3, 15, 8, 5), 60, 23));
+    // Same second: refused, list unchanged.
+    EXPECT_FALSE(AjoutValeurCSV(l, At(2024, 3, 15, 8, 5), 60, 99));
+    EXPECT_FALSE(AjoutValeurCSV(l, At(2024, 3, 15, 8, 4), 60, 99));
+    // The last line has whole seconds: 400 ms later is newer, and shows the same second.
+    EXPECT_TRUE(AjoutValeurCSV(l, At(2024, 3, 15, 8, 5, 0, 400), 60, 24));
+    EXPECT_EQ(Lines(l), (TextList{"2024/03/15 08:05:00;60;23", "2024/03/15 08:05:00;60;24"}));
+
+    TCaptureList f;
+    EXPECT_TRUE(InsertDebutValeurCSV(f, At(2024, 3, 15, 8, 5), 60, 23));
+    EXPECT_FALSE(InsertDebutValeurCSV(f, At(2024, 3, 15, 8, 5), 60, 99));
+    EXPECT_FALSE(InsertDebutValeurCSV(f, At(2024, 3, 15, 8, 6), 60, 99));
+    EXPECT_TRUE(InsertDebutValeurCSV(f, At(2024, 3, 15, 8, 4), 60, 22));
+    EXPECT_EQ(Lines(f), (TextList{"2024/03/15 08:04:00;60;22", "2024/03/15 08:05:00;60;23"}));
+}
+
+TEST_F(CaptureAppend, UnreadableEndLineCountsAsNoDate) {
+    TCaptureList l = List({"2024/03/15 08:05:00;60;23", "garbage"});
+    EXPECT_TRUE(AjoutValeurCSV(l, At(2024, 1, 1, 0, 0), 60, 1));
+    EXPECT_EQ(l.size(), 3u);
+    TCaptureList f = List({"", "2024/03/15 08:05:00;60;23"});
+    EXPECT_TRUE(InsertDebutValeurCSV(f, At(2025, 1, 1, 0, 0), 60, 1));
+    EXPECT_EQ(f.line(0), "2025/01/01 00:00:00;60;1");
+}
+
+using CaptureFile = RecordsTest;
+
+TEST_F(CaptureFile, CreationDropsTrailingBlankLinesOnly) {
+    write("a.txt", "2024/03/15 08:05:00;60;23\r\n\r\n2024/03/15 08:06:00;60;24\n \r\n\r\n\t\r\n");
+    TCaptureList l = List({"old"});
+    EXPECT_TRUE(CreationFichierCSV(l, path("a.txt")));
+    EXPECT_EQ(Lines(l), (TextList{"2024/03/15 08:05:00;60;23", "", "2024/03/15 08:06:00;60;24"}));
+}
+
+TEST_F(CaptureFile, CreationOfMissingFileCreatesItEmpty) {
+    TCaptureList l = List({"2024/03/15 08:05:00;60;23"});
+    EXPECT_TRUE(CreationFichierCSV(l, path("new.txt")));
+    EXPECT_TRUE(l.empty());
+    EXPECT_TRUE(FileExists(path("new.txt")));
+    EXPECT_EQ(read("new.txt"), "");
+}
+
+TEST_F(CaptureFile, CreationNeverEmptiesAnUnreadableFile) {
+    write("locked.txt", "2024/03/15 08:05:00;60;23\r\n");
+    std::filesystem::permissions(path("locked.txt"), std::filesystem::perms::none);
+    std::string probe;
+    if (ReadFileBytes(path("locked.txt"), probe)) GTEST_SKIP() << "permissions not enforced";
+    TCaptureList l = List({"x"});
+    EXPECT_FALSE(CreationFichierCSV(l, path("locked.txt")));
+    EXPECT_TRUE(l.empty());
+    std::filesystem::permissions(path("locked.txt"), std::filesystem::perms::owner_all);
+    EXPECT_EQ(read("locked.txt"), "2024/03/15 08:05:00;60;23\r\n");
+}
+
+TEST_F(CaptureFile, LoadAcceptsAnyLineEndAndSavesCrLf) {
+    write("a.txt", "l1\rl2\nl3\r\nl4");
+    TCaptureList l;
+    ASSERT_TRUE(l.load(path("a.txt")));
+    EXPECT_EQ(Lines(l), (TextList{"l1", "l2", "l3", "l4"}));
+    ASSERT_TRUE(l.save(path("b.txt")));
+    EXPECT_EQ(read("b.txt"), "l1\r\nl2\r\nl3\r\nl4\r\n");
+}
+
+TEST(CaptureCombine, MergeCases) {
+    struct Case {
+        const char* name;
+        std::initializer_list<const char*> fin, finout;
+        TextList expected;
+    } cases[] = {
+        {"into empty: readable lines copied, overlaps dropped",
+         {"2024/03/15 08:00:00;60;1", "", "junk", "2024/03/15 08:00:30;60;2",
+          "2024/03/15 08:01:00;60;3"},
+         {},
+         {"2024/03/15 08:00:00;60;1", "2024/03/15 08:01:00;60;3"}},
+        {"into an identical copy: nothing added",
+         {"2024/03/15 08:00:00;60;1", "2024/03/15 08:01:00;60;2"},
+         {"2024/03/15 08:00:00;60;1", "2024/03/15 08:01:00;60;2"},
+         {"2024/03/15 08:00:00;60;1", "2024/03/15 08:01:00;60;2"}},
+        {"equal dates keep the target's line",
+         {"2024/03/15 08:00:00;60;99"},
+         {"2024/03/15 08:00:00;60;1"},
+         {"2024/03/15 08:00:00;60;1"}},
+        {"overlap inside the period removed",
+         {"2024/03/15 08:00:00;60;1", "2024/03/15 08:00:30;60;2"},
+         {"2024/03/15 08:01:00;60;3"},
+         {"2024/03/15 08:00:00;60;1", "2024/03/15 08:01:00;60;3"}},
+        {"interleaved in date order",
+         {"2024/03/15 08:00:00;60;1", "2024/03/15 08:02:00;60;3", "2024/03/15 08:04:00;60;5"},
+         {"2024/03/15 08:01:00;60;2", "2024/03/15 08:03:00;60;4"},
+         {"2024/03/15 08:00:00;60;1", "2024/03/15 08:01:00;60;2", "2024/03/15 08:02:00;60;3",
+          "2024/03/15 08:03:00;60;4", "2024/03/15 08:04:00;60;5"}},
+        {"59 s after stays, 58 s after goes",
+         {"2024/03/15 08:00:59;60;2", "2024/03/15 08:01:57;60;3"},
+         {"2024/03/15 08:00:00;60;1"},
+         {"2024/03/15 08:00:00;60;1", "2024/03/15 08:00:59;60;2"}},
+        {"a blank line of the target at the cursor is deleted",
+         {"2024/03/15 08:05:00;60;9"},
+         {"2024/03/15 08:00:00;60;1", "", "2024/03/15 08:10:00;60;2"},
+         {"2024/03/15 08:00:00;60;1", "2024/03/15 08:05:00;60;9", "2024/03/15 08:10:00;60;2"}},
+        {"behind an unreadable target line, records go to the end and overlaps stay",
+         {"2024/03/15 08:05:00;60;9", "2024/03/15 08:05:10;60;8"},
+         {"2024/03/15 08:00:00;60;1", "junk", "2024/03/15 08:10:00;60;2"},
+         {"2024/03/15 08:00:00;60;1", "junk", "2024/03/15 08:10:00;60;2",
+          "2024/03/15 08:05:00;60;9", "2024/03/15 08:05:10;60;8"}},
+        {"blank lines of the target after the last placed record stay",
+         {"2024/03/15 08:00:00;60;1"},
+         {"2024/03/15 08:05:00;60;2", ""},
+         {"2024/03/15 08:00:00;60;1", "2024/03/15 08:05:00;60;2", ""}},
+    };
+    for (const auto& c : cases) {
+        const TCaptureList fin = List(c.fin);
+        const TextList fin_before = Lines(fin);
+        TCaptureList out = List(c.finout);
+        CombineCSV(fin, out);
+        EXPECT_EQ(Lines(out), c.expected) << c.name;
+        EXPECT_EQ(Lines(fin), fin_before) << c.name;
+        // The parsed records travel with their lines.
+        for (size_t i = 0; i < out.size(); ++i) {
+            TCaptureRecord r;
+            LireLigneCSV(out.line(i), r);
+            EXPECT_EQ(out[i].Comptage, r.Comptage) << c.name;
+        }
+    }
+}
+
+TEST(CaptureCombine, ListIntoItselfIsLikeIntoACopy) {
+    TCaptureList l =
+        List({"2024/03/15 08:00:00;60;1", "2024/03/15 08:00:30;60;2", "2024/03/15 08:01:00;60;3"});
+    TCaptureList copy = l;
+    CombineCSV(copy, copy);
+    CombineCSV(l, l);
+    EXPECT_EQ(Lines(l), Lines(copy));
+    EXPECT_EQ(Lines(l), (TextList{"2024/03/15 08:00:00;60;1", "2024/03/15 08:01:00;60;3"}));
+}
+
+TEST_F(CaptureListCopy, MergedListOutlivesItsSource) {
+    TCaptureList out;
+    {
+        TCaptureList fin = List({"2024/03/15 08:00:00;60;1"});
+        CombineCSV(fin, out);
+    }
+    AjoutValeurCSV(out, At(2024, 3, 15, 8, 1), 60, 2);
+    EXPECT_EQ(Lines(out), (TextList{"2024/03/15 08:00:00;60;1", "2024/03/15 08:01:00;60;2"}));
+}
+
+TEST_F(CaptureListCopy, CopiesAreIndependent) {
+    TCaptureList a = List({"2024/03/15 08:00:00;60;1"});
+    TCaptureList b = a;
+    AjoutValeurCSV(a, At(2024, 3, 15, 8, 1), 60, 2);
+    AjoutValeurCSV(b, At(2024, 3, 15, 8, 2), 60, 3);
+    EXPECT_EQ(Lines(a), (TextList{"2024/03/15 08:00:00;60;1", "2024/03/15 08:01:00;60;2"}));
+    EXPECT_EQ(Lines(b), (TextList{"2024/03/15 08:00:00;60;1", "2024/03/15 08:02:00;60;3"}));
+    TCaptureList c = std::move(a);
+    AjoutValeurCSV(a, At(2024, 3, 15, 8, 0), 60, 4); // a moved-from list is usable again
+    EXPECT_EQ(a.size(), 1u);
+    EXPECT_EQ(c.size(), 2u);
+}
+
+using CaptureWindow = RecordsTest;
+
+TEST_F(CaptureWindow, SpanOfTheListBecomesTheWindow) {
+    Fichier_conf.date_deb = Fichier_conf.date_fin = At(2000, 1, 1, 0, 0);
+    EXPECT_TRUE(MetAJourDate(TCaptureList{}));
+    EXPECT_EQ(Fichier_conf.date_deb, At(2000, 1, 1, 0, 0));
+
+    EXPECT_TRUE(MetAJourDate(List({"2024/03/15 08:00:00;60;1", "2024/03/16 09:00:00;60;1"})));
+    EXPECT_EQ(DateMs(Fichier_conf.date_deb), DateMs(At(2024, 3, 15, 8, 0)));
+    EXPECT_EQ(DateMs(Fichier_conf.date_fin), DateMs(At(2024, 3, 16, 9, 0)));
+    EXPECT_EQ(DateMs(Principal.date_debut), DateMs(At(2024, 3, 15, 8, 0)));
+    EXPECT_EQ(DateMs(Principal.date_fin), DateMs(At(2024, 3, 16, 9, 0)));
+
+    // A hand-edited file whose first record is later than its last.
+    EXPECT_TRUE(MetAJourDate(List({"2024/05/02 08:00:00;60;1", "2024/05/01 08:00:00;60;1"})));
+    EXPECT_EQ(DateMs(Fichier_conf.date_deb), DateMs(At(2024, 5, 1, 8, 0)));
+    EXPECT_EQ(DateMs(Fichier_conf.date_fin), DateMs(At(2024, 5, 2, 8, 0)));
+
+    EXPECT_FALSE(MetAJourDate(List({"2024/06/01 08:00:00;60;1", "junk"})));
+    EXPECT_EQ(DateMs(Fichier_conf.date_deb), DateMs(At(2024, 5, 1, 8, 0)));
+}
+
+TEST_F(CaptureFile, ChargeDonneesWithAndWithoutCounterConfiguration) {
+    erreur_programme st = PasErreur;
+    TCaptureList l = List({"keep"});
+    EXPECT_FALSE(ChargeDonnees(l, path("absent.txt"), st));
+    EXPECT_EQ(st, Pb_ouvrir_fichier);
+    EXPECT_EQ(Lines(l), (TextList{"keep"}));
+
+    write("mesures.txt", "2024/03/15 08:00:00;60;1\r\n");
+    Fichier_conf.conversion_sievert_Fichier = 1;
+    EXPECT_FALSE(ChargeDonnees(l, path("mesures.txt"), st));
+    EXPECT_EQ(st, pb_conf_compteur);
+    EXPECT_EQ(Lines(l), (TextList{"2024/03/15 08:00:00;60;1"}));
+    EXPECT_DOUBLE_EQ(Fichier_conf.conversion_sievert_Fichier, 0.0081208);
+    EXPECT_EQ(Fichier_conf.type_compteur_Fichier, NotInitialized);
+    EXPECT_EQ(Fichier_conf.Fichier_CSV, "");
+
+    write("VORN3_01234.txt", "2024/03/15 08:00:00;60;1\r\n2024/03/15 08:01:00;60;2\r\n");
+    write("VORN3_01234_Conf.txt", "DateModif=2024/03/15 08:00:00\r\nCGM=VORN3_\r\n"
+                                  "ConvSievert=0.00570\r\n");
+    EXPECT_TRUE(ChargeDonnees(l, path("VORN3_01234.txt"), st));
+    EXPECT_EQ(st, PasErreur);
+    EXPECT_EQ(l.size(), 2u);
+    EXPECT_DOUBLE_EQ(Fichier_conf.conversion_sievert_Fichier, 0.0057);
+    EXPECT_EQ(Fichier_conf.type_compteur_Fichier, CVORN3);
+    EXPECT_EQ(Fichier_conf.Fichier_CSV, path("VORN3_01234.txt"));
+}
