@@ -93,7 +93,7 @@ struct TSessionLinks {
 };
 
 class Tcg_thread_ES {
-public:
+  public:
     // Starts the loop at once unless CreateSuspended (then Start() does). The automaton
     // begins in NonConnecte; the hourly slots are zeroed here only.
     explicit Tcg_thread_ES(bool CreateSuspended, TSessionLinks Links = {});
@@ -160,11 +160,11 @@ public:
     static constexpr uint32_t PauseInitial = 100;
     static constexpr uint32_t PauseAttente = 50;
     static constexpr uint32_t PauseTraitement = 250;
-    static constexpr uint32_t DelaiReponse = 2000;     // first reply line after a send
+    static constexpr uint32_t DelaiReponse = 2000;       // first reply line after a send
     static constexpr uint32_t DelaiLigneSuivante = 1000; // next line of a multi-line reply
-    static constexpr int32_t LongueurLigne = 255;      // bytes read at most per line
+    static constexpr int32_t LongueurLigne = 255;        // bytes read at most per line
 
-private:
+  private:
     void Listen(uint64_t gen, bool awaitingReply);
     void Send(uint64_t gen);
     void Prepare(uint64_t gen);
