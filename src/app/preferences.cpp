@@ -1,0 +1,133 @@
+// The preferences dialog: language and alarm sound.
+#include <dirent.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "base/ports.h"
+#include "model/model.h"
+#include "settings/config.h"
+#include "settings/journal.h"
+#include "settings/language.h"
+
+namespace zel {
+
+namespace {
+
+std::string Upper(std::string s) {
+    for (auto& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+std::string Trim(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
+        ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
+        --e;
+    return s.substr(b, e - b);
+}
+
+// Every occurrence of the extension removed, in any case.
+std::string SansExtension(std::string name, const std::string& ext) {
+    const std::string up = Upper(ext);
+    for (size_t p = 0; (p = Upper(name).find(up, p)) != std::string::npos;)
+        name.erase(p, ext.size());
+    return name;
+}
+
+// The names of the files of `dir` ending in `ext` (any case), in directory order.
+std::vector<std::string> Fichiers(const std::string& dir, const std::string& ext) {
+    std::vector<std::string> out;
+    DIR* d = opendir(dir.empty() ? "." : dir.c_str());
+    if (!d) return out;
+    const std::string up = Upper(ext);
+    while (dirent* e = readdir(d)) {
+        const std::string n = e->d_name;
+        if (n.size() <= ext.size() || Upper(n.substr(n.size() - ext.size())) != up) continue;
+        out.push_back(n);
+    }
+    closedir(d);
+    return out;
+}
+
+std::string Selection(const std::vector<std::string>& list, int index) {
+    return index >= 0 && index < static_cast<int>(list.size()) ? list[index] : std::string();
+}
+
+} // namespace
+
+void PreferenceFormCreate() {
+    TPreferenceModel& m = cg_preference;
+    m.cg_pref_langue.clear();
+    for (const auto& f : Fichiers(Repertoire_langues, ".txt")) {
+        std::string entry = Trim(SansExtension(f, ".txt"));
+        for (auto& c : entry) {
+            if (c == ' ') break;
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        }
+        m.cg_pref_langue.push_back(entry);
+    }
+    ChangeLanguePreference();
+    m.cg_liste_alarme.clear();
+    for (const auto& f : Fichiers(Repertoire_son, ".wav"))
+        m.cg_liste_alarme.push_back(Trim(SansExtension(f, ".wav")));
+    ModelChanged(ModelWindow::Preferences);
+}
+
+void PreferenceFormShow() {
+    TPreferenceModel& m = cg_preference;
+    m.LangueSelectionne = Fichier_conf.Langue;
+    const std::string code = Upper(Fichier_conf.Langue);
+    for (size_t i = 0; i < m.cg_pref_langue.size(); ++i)
+        if (Upper(m.cg_pref_langue[i]).find(code) != std::string::npos) {
+            m.cg_pref_langue_index = static_cast<int>(i);
+            break;
+        }
+    m.cg_pref_rep = Repertoire_conf;
+    m.cg_liste_alarme_index = Cherche_ListBox(Fichier_conf.Fichier_alarme, m.cg_liste_alarme);
+    ModelChanged(ModelWindow::Preferences);
+}
+
+void cg_pref_langueChange(int32_t index) {
+    TPreferenceModel& m = cg_preference;
+    m.cg_pref_langue_index = index;
+    m.LangueSelectionne = ExtractLangueString(Selection(m.cg_pref_langue, index));
+}
+
+void cg_alarme_listeChange(int32_t index) {
+    cg_preference.cg_liste_alarme_index = index;
+}
+
+void cg_pref_OKClick() {
+    TPreferenceModel& m = cg_preference;
+    if (m.LangueSelectionne != Fichier_conf.Langue) {
+        const std::string entry = Selection(m.cg_pref_langue, m.cg_pref_langue_index);
+        if (ChargeFichierLangue(entry)) {
+            Fichier_conf.Langue = ExtractLangueString(entry);
+            ChangeLanguePreference();
+            ChangeLangue();
+            ChangeLangueAPropos();
+            ChangeLangueParamGS();
+            ChangeLangueParamVORN();
+            ChangeLangueConnexion();
+            Fichier_conf.Langue = m.LangueSelectionne;
+        }
+    }
+    Fichier_conf.Fichier_alarme = Selection(m.cg_liste_alarme, m.cg_liste_alarme_index);
+}
+
+void cg_test_alarmeClick() {
+    const TPreferenceModel& m = cg_preference;
+    const std::string son = Selection(m.cg_liste_alarme, m.cg_liste_alarme_index);
+    if (son.empty()) return;
+    Sound().play(Repertoire_son + son + ".wav", false);
+}
+
+void cg_stop_alarmeClick() {
+    Sound().stop();
+}
+
+} // namespace zel

@@ -1,0 +1,74 @@
+#include "app/session_link.h"
+
+#include <memory>
+
+#include "serial/port_list.h"
+#include "session/replies.h"
+#include "session/session_globals.h"
+
+namespace zel {
+
+bool CreerEntreesSorties() {
+    EntreesSorties = std::make_unique<TEntreesSorties>();
+    return EntreesSorties != nullptr;
+}
+
+void LibererEntreesSorties() {
+    EntreesSorties.reset();
+}
+
+bool EntreesSortiesExiste() {
+    return EntreesSorties != nullptr;
+}
+
+bool DemarrerSession() {
+    TSessionLinks links;
+    links.Handlers = ReplyHandlers();
+    // TO FILL when the Gamma Scout dump decoder lands: links.Trt_dump_GammaScout.
+    Thread_ES = std::make_unique<Tcg_thread_ES>(false, std::move(links));
+    Thread_ES_Running = true;
+    return true;
+}
+
+void ArreterSession() {
+    if (!Thread_ES) return;
+    Thread_ES->Terminate();
+    Thread_ES->WaitFor();
+    Thread_ES.reset();
+}
+
+bool SessionExiste() {
+    return Thread_ES != nullptr;
+}
+
+void OuvrirPort(const std::string& nom, const TLigneSerie& ligne, int32_t& status) {
+    if (!EntreesSorties) {
+        status = ErrPortNotOpen;
+        return;
+    }
+    EntreesSorties->OuvrirCom(nom, ligne.BaudRate, ligne.ByteSize, ligne.Parity, ligne.StopBits,
+                              status);
+}
+
+void FermerPort(int32_t& status) {
+    status = 0;
+    if (EntreesSorties) EntreesSorties->FermerCom(status);
+}
+
+bool PortOuvert() {
+    return EntreesSorties && EntreesSorties->ComOuverte();
+}
+
+void EcrirePort(const std::string& texte, int32_t& status) {
+    if (!EntreesSorties) {
+        status = ErrPortNotOpen;
+        return;
+    }
+    EntreesSorties->SEND(texte, status);
+}
+
+std::string ListePorts() {
+    return PortsDisponibles();
+}
+
+} // namespace zel

@@ -1,0 +1,272 @@
+// Creation and release of the application state: the main window's start-up and close steps.
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "app/app.h"
+#include "app/session_link.h"
+#include "base/numfmt.h"
+#include "base/ports.h"
+#include "base/textfile.h"
+#include "chart/nice_chart.h"
+#include "model/model.h"
+#include "records/capture.h"
+#include "records/counter.h"
+#include "records/statistics.h"
+#include "session/emission.h"
+#include "session/session_globals.h"
+#include "settings/config.h"
+#include "settings/journal.h"
+#include "settings/language.h"
+#include "settings/messages.h"
+#include "settings/messages_lock.h"
+
+namespace zel {
+
+bool DisableEventMain = false;
+int32_t LastX = 0;
+int32_t LastY = 0;
+const char* const VersionLine = "Version: 5.0 - 2026/10/16";
+
+namespace {
+
+bool g_running = false;
+
+// The four charts belong to the main window; they live from start-up to the next start-up or
+// the end of the process, so a front end that repaints late never meets a freed chart.
+std::unique_ptr<TNiceChart> g_charts[4];
+
+// Failure of a start-up step, carrying the message to show.
+struct StartFailure {
+    erreur_programme code;
+};
+
+std::string WithSlash(std::string dir) {
+    if (dir.empty() || dir.back() != '/') dir += '/';
+    return dir;
+}
+
+// One chart configured as the main window wants it; the properties in this order, the axis
+// type always before its label format, then one bar series with an empty caption.
+struct ChartSetup {
+    bool axisTitles; // set both axis titles empty and show them
+    TSerieTypeAxis typeX;
+    bool setTypeY;
+    TSerieTypeAxis typeY;
+    bool rotate;
+    const char* formatX;
+    const char* formatY;
+    bool softColors;
+};
+
+TNiceSeries* CreeGraphique(std::unique_ptr<TNiceChart>& chart, const ChartSetup& s) {
+    chart = std::make_unique<TNiceChart>();
+    TNiceChart& c = *chart;
+    c.SetShowXGrid(false);
+    c.SetAxisYScale(1.0f);
+    c.SetShowTitle(false);
+    c.SetShowLegend(false);
+    if (s.axisTitles) {
+        c.SetAxisXTitle("");
+        c.SetAxisYTitle("");
+        c.SetShowAxisTitle(true);
+    } else {
+        c.SetShowAxisTitle(false);
+    }
+    c.SetAxisXOnePerValue(false);
+    c.SetAxisTypeX(s.typeX);
+    if (s.setTypeY) c.SetAxisTypeY(s.typeY);
+    if (s.rotate) c.SetRotateX45(true);
+    c.SetFormatX(s.formatX);
+    c.SetFormatY(s.formatY);
+    if (s.softColors) c.SetSoftColors(true);
+    c.BeginUpdate();
+    TNiceSeries* serie = c.AddSeries(skBar);
+    serie->SetCaption("");
+    c.EndUpdate();
+    return serie;
+}
+
+void CreeGraphiques() {
+    TprincipalModel& p = Principal;
+    SerieComptageMn = CreeGraphique(
+        g_charts[0], {true, sDate, false, sfloat, true, "dd/mm/yy hh:nn", "%.0f", false});
+    p.chartComptageMn = g_charts[0].get();
+    p.chartComptageMn_visible = Fichier_conf.tab_CPM;
+
+    SerieComptageSV = CreeGraphique(
+        g_charts[1], {true, sDate, false, sfloat, true, "dd/mm/yy hh:nn", "%5.3f", false});
+    p.chartComptageSV = g_charts[1].get();
+    p.chartComptageSV_visible = !Fichier_conf.tab_CPM;
+
+    // The history chart's mouse handlers are the front end's (ChartMouseClickDown ...).
+    SerieHisto = CreeGraphique(g_charts[2],
+                               {true, sDate, false, sfloat, true, "dd/mm/yy hh:nn", "%.0f", true});
+    p.chartHisto = g_charts[2].get();
+
+    SerieGauss = CreeGraphique(g_charts[3],
+                               {false, sfloat, true, sPerCent, false, "%5.3f", "%5.1f%%", true});
+    p.chartGauss = g_charts[3].get();
+}
+
+// The display steps that show the configuration.
+void AfficheConfiguration() {
+    TprincipalModel& p = Principal;
+    const type_fichier_conf& c = Fichier_conf;
+    p.cg_source = c.Source;
+    p.date_debut = c.date_deb;
+    p.date_fin = c.date_fin;
+    p.cg_Tab_RadioGroup_unit = c.tab_CPM ? CCPM : CMSV;
+    p.cg_ra_a_visible = false;
+    p.cg_ra_i_visible = true;
+    p.cg_seuil_alarme = c.alerte_comptage;
+    p.cg_seuil_alarme_SV = FloatToStrFixed(c.alerte_comptage * c.conversion_sievert_capture, 7, 5);
+    p.cg_alarme_active = c.alerte_active;
+    p.cg_alarme_sonore = c.alerte_sonore;
+    p.cg_alarme_sonore_enabled = c.alerte_active;
+}
+
+// The capture file viewed last; a missing or unreadable one is passed over in silence.
+void ChargeDernierFichier() {
+    const std::string nom = Fichier_conf.Fichier_CSV;
+    if (nom.empty() || !FileExists(nom)) return;
+    erreur_programme status = PasErreur;
+    if (!ChargeDonnees(F_Fichier, nom, status)) return;
+    if (Fichier_conf.Source != CFICHIER) return;
+    Principal.cg_facteur_conversion =
+        FloatToStrFixed(Fichier_conf.conversion_sievert_Fichier, 7, 5);
+    MetAJourDate(F_Fichier);
+    StatCSV(F_Fichier, Fichier_conf.conversion_sievert_Fichier, Fichier_conf.type_compteur_Fichier);
+}
+
+void VideListes() {
+    F_Log.clear();
+    F_Dump.clear();
+    F_DownLoad.clear();
+    F_Capture.clear();
+    F_Fichier.clear();
+    {
+        std::lock_guard<std::mutex> lock(MessagesMutex());
+        F_Erreur.clear();
+    }
+    F_Langue.clear();
+}
+
+void Demarrage(const std::string& exeDir, const std::string& dataDir) {
+    VideListes();
+    if (!CreerEntreesSorties()) throw StartFailure{pb_init};
+    LastX = 0;
+    LastY = 0;
+
+    if (exeDir.empty()) throw StartFailure{Pb_Repertoire_Conf};
+    const std::string base = WithSlash(exeDir);
+    Repertoire_son = base + "son/";
+    Repertoire_langues = base + "langages/";
+    Repertoire_conf = dataDir.empty() ? base + "data/" : WithSlash(dataDir);
+
+    if (!DirectoryExists(Repertoire_conf) && !CreateDir(Repertoire_conf))
+        throw StartFailure{Pb_Repertoire_Conf};
+    const std::string conf = Repertoire_conf + "cg_conf.txt";
+    if (!FileExists(conf) && !AtomicWriteFile(conf, "")) throw StartFailure{Pb_Fichier_Conf};
+
+    if (!LireConf()) Dialogs().information(GetMessagePgm(Pb_Fichier_Conf));
+    ChangeLangue();
+    Principal.cg_indicator = clRed;
+
+    if (!ChargeJournal()) throw StartFailure{pb_init};
+
+    CreeGraphiques();
+    AfficheConfiguration();
+
+    Alarme_en_cours = false;
+    Version_compteur = 1.3;
+    maj_menu_commandes();
+
+    ChargeDernierFichier();
+
+    Principal.cg_info_status.clear();
+    ModelChanged(ModelWindow::Main);
+    Trt_log(GetMessagePgm(non_connecte), true);
+
+    if (!DemarrerSession()) throw StartFailure{pb_init};
+}
+
+} // namespace
+
+erreur_programme AppStart(const std::string& exeDir, const std::string& dataDir) {
+    if (g_running) return PasErreur;
+    {
+        std::lock_guard<std::mutex> lock(MessagesMutex());
+        F_Erreur.clear();
+    }
+    DisableEventMain = true;
+    erreur_programme echec = PasErreur;
+    try {
+        Demarrage(exeDir, dataDir);
+    } catch (const StartFailure& f) {
+        echec = f.code;
+    } catch (...) {
+        echec = pb_init;
+    }
+    if (echec != PasErreur) {
+        // The process ends after this message; in a test, nothing stays behind either.
+        LibererEntreesSorties();
+        Dialogs().information(GetMessagePgm(echec));
+        return echec;
+    }
+    g_running = true;
+    DisableEventMain = false;
+    if (Principal.cg_PageControl != 0) TabSheet1Hide();
+    ModelChanged(ModelWindow::Main);
+    return PasErreur;
+}
+
+bool AppRunning() {
+    return g_running;
+}
+
+bool AppShutdown() {
+    if (!g_running) return true;
+    bool ok = true;
+
+    Principal.FlipTimer_enabled = false;
+    ModelChanged(ModelWindow::Main);
+
+    if (!SauveConf()) {
+        ok = false;
+        Dialogs().information(GetMessagePgm(Pb_Repertoire_Conf));
+    }
+    std::string nom;
+    if (!SauveCaptureCompteur(nom)) {
+        ok = false;
+        Trt_log(GetMessagePgm(pb_ecr_fichier) + ": " + nom, true);
+    }
+    // A journal that cannot be written is reported; the session must still stop below.
+    if (!SauveJournal()) {
+        ok = false;
+        Dialogs().information(GetMessagePgm(Pb_Fichier_Log));
+    }
+
+    try {
+        ArreterSession();
+        LibererEntreesSorties();
+        // The dialogs are the front end's to release.
+        F_Log.clear();
+        F_DownLoad.clear();
+        F_Capture.clear();
+        F_Fichier.clear();
+        std::lock_guard<std::mutex> lock(MessagesMutex());
+        F_Erreur.clear();
+    } catch (const std::exception& e) {
+        ok = false;
+        Dialogs().information(std::string("Zelvanor") + GetMessagePgm(pb_close) + " (" + e.what() +
+                              ")");
+    } catch (...) {
+        ok = false;
+        Dialogs().information(std::string("Zelvanor") + GetMessagePgm(pb_close) + " ()");
+    }
+    g_running = false;
+    return ok;
+}
+
+} // namespace zel
