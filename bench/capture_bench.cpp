@@ -90,9 +90,10 @@ void BM_BareScanInMemory(benchmark::State& state) {
     auto& y = Year();
     std::string b;
     ReadFileBytes(y.path, b);
-    for (auto _ : state)
+    for (auto _ : state) {
         size_t n = CountLineEnds(b);
-    benchmark::DoNotOptimize(n);
+        benchmark::DoNotOptimize(n);
+    }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * y.bytes));
 }
 BENCHMARK(BM_BareScanInMemory)->Unit(benchmark::kMillisecond);
