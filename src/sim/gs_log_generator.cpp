@@ -106,12 +106,19 @@ class LogWriter {
         note_ = GsAlarmFlagText(flags);
     }
 
-    // Records a reader passes over without effect.
+    // Records a reader passes over without effect. A skip record's length byte counts itself
+    // and the filler after it.
     void Skip(const std::vector<uint8_t>& filler) {
         Put(0xF8);
-        Put(static_cast<uint8_t>(filler.size()));
+        Put(static_cast<uint8_t>(filler.size() + 1));
         for (uint8_t b : filler)
             Put(b);
+    }
+    // A skip of length 0 lands on its own length byte, which then starts the next record:
+    // possible only before a count word whose high byte is 0.
+    void EmptySkipThenCount(uint32_t count) {
+        if ((EncodeGsCount(count) >> 8) == 0) Put(0xF8);
+        Count(count);
     }
     void IgnoredCode(uint8_t sub, uint8_t extra) {
         Put(0xF5);
@@ -205,6 +212,8 @@ GsLog GenerateGsLog(const GsLogPlan& plan) {
                 if (v4) {
                     w.Skip({0xDE, 0xAD, 0xBE});
                     w.Skip({});
+                    w.EmptySkipThenCount(random.Poisson(mean) & 0xFF);
+                    continue;
                 }
             }
             if (i == planned / 3) {
