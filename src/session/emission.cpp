@@ -26,7 +26,9 @@ constexpr uint32_t PasCaractere = 500;
 
 SerialLine* LigneDirecte = nullptr;
 
-SerialLine* Ligne() { return LigneDirecte ? LigneDirecte : EntreesSorties.get(); }
+SerialLine* Ligne() {
+    return LigneDirecte ? LigneDirecte : EntreesSorties.get();
+}
 
 void Indicateur(TColor c) {
     Principal.cg_indicator = c;
@@ -38,7 +40,9 @@ void CommandeEnCours(bool on) {
     ModelChanged(ModelWindow::Main);
 }
 
-std::string Message(erreur_programme e) { return GetMessagePgm(e); }
+std::string Message(erreur_programme e) {
+    return GetMessagePgm(e);
+}
 
 // Writes the clock command one character at a time, each followed by half a second, showing
 // the position in `enr`. A failed write ends the loop; the reply is awaited all the same.
@@ -57,10 +61,16 @@ void EcritureDirecte(const std::string& texte) {
 
 } // namespace
 
-void SetLigneDirecte(SerialLine* ligne) { LigneDirecte = ligne; }
+void SetLigneDirecte(SerialLine* ligne) {
+    LigneDirecte = ligne;
+}
 
-std::string TexteDateHeureGS(TDateTime t) { return FormatDateTime("DDMMYYHHNNSS", t); }
-std::string TexteDateGS(TDateTime t) { return FormatDateTime("DDMMYY", t); }
+std::string TexteDateHeureGS(TDateTime t) {
+    return FormatDateTime("DDMMYYHHNNSS", t);
+}
+std::string TexteDateGS(TDateTime t) {
+    return FormatDateTime("DDMMYY", t);
+}
 std::string TexteHeureGS(TDateTime t) {
     return FormatDateTime("HH:NN", t, Regional().date_sep, Regional().time_sep);
 }
@@ -173,12 +183,14 @@ void SetEmission_GAMMA_SCOUT(TEmission& E) {
 bool EncodeurGammaScout() {
     switch (Fichier_conf.type_compteur_Capture) {
     case GAMMA_SCOUT1:
-    case GAMMA_SCOUT2: return true;
+    case GAMMA_SCOUT2:
+        return true;
     case Unknown:
     case NotInitialized:
         // Not identified yet: the line setting names the family.
         return Fichier_conf.PortCom >= 2 && Fichier_conf.PortCom <= 4;
-    default: return false;
+    default:
+        return false;
     }
 }
 

@@ -24,7 +24,9 @@ namespace zel {
 
 namespace {
 
-void Incorrecte() { Trt_log(GetMessagePgm(Cmd_Compteur_Incorrecte), true); }
+void Incorrecte() {
+    Trt_log(GetMessagePgm(Cmd_Compteur_Incorrecte), true);
+}
 
 // A serial number above 28 bits is not one.
 constexpr uint32_t SerialMax = 0x0FFFFFFF;

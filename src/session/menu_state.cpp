@@ -17,27 +17,41 @@ struct TMenus {
 // "&Version compteur" stays on for every model, so that an unknown counter can be asked again.
 TMenus MenusPourModele(TTypeCompteur t) {
     switch (t) {
-    case CVORN2: return {true, true, true, true, true, false, false, false, false, false};
-    case CVORN3: return {false, true, true, false, false, true, true, false, false, false};
+    case CVORN2:
+        return {true, true, true, true, true, false, false, false, false, false};
+    case CVORN3:
+        return {false, true, true, false, false, true, true, false, false, false};
     case CVORN8:
     case CVORN9:
-    case CVORN10: return {false, true, true, true, false, true, false, false, false, false};
-    case GAMMA_SCOUT1: return {true, false, true, true, true, true, true, false, false, true};
-    case GAMMA_SCOUT2: return {true, false, true, true, true, true, true, true, true, true};
-    default: return {false, false, true, false, false, false, false, false, false, false};
+    case CVORN10:
+        return {false, true, true, true, false, true, false, false, false, false};
+    case GAMMA_SCOUT1:
+        return {true, false, true, true, true, true, true, false, false, true};
+    case GAMMA_SCOUT2:
+        return {true, false, true, true, true, true, true, true, true, true};
+    default:
+        return {false, false, true, false, false, false, false, false, false, false};
     }
 }
 
 std::string Titre(TTypeCompteur t) {
     switch (t) {
-    case CVORN2: return "Zelvanor  - VORN2";
-    case CVORN3: return "Zelvanor  - VORN3";
-    case CVORN8: return "Zelvanor  - VORN8";
-    case CVORN9: return "Zelvanor  - VORN9";
-    case CVORN10: return "Zelvanor  - VORN10";
-    case GAMMA_SCOUT1: return "Zelvanor  - GAMMA-SCOUT V1";
-    case GAMMA_SCOUT2: return "Zelvanor  - GAMMA-SCOUT V2";
-    default: return "Zelvanor " + GetMessagePgm(Compteur_inconnu);
+    case CVORN2:
+        return "Zelvanor  - VORN2";
+    case CVORN3:
+        return "Zelvanor  - VORN3";
+    case CVORN8:
+        return "Zelvanor  - VORN8";
+    case CVORN9:
+        return "Zelvanor  - VORN9";
+    case CVORN10:
+        return "Zelvanor  - VORN10";
+    case GAMMA_SCOUT1:
+        return "Zelvanor  - GAMMA-SCOUT V1";
+    case GAMMA_SCOUT2:
+        return "Zelvanor  - GAMMA-SCOUT V2";
+    default:
+        return "Zelvanor " + GetMessagePgm(Compteur_inconnu);
     }
 }
 

@@ -26,10 +26,14 @@ const char* const Invalide = "***";
 // Chart value of such a count.
 constexpr double Debordement = 9999;
 
-void Incorrecte() { Trt_log(GetMessagePgm(Cmd_Compteur_Incorrecte), true); }
+void Incorrecte() {
+    Trt_log(GetMessagePgm(Cmd_Compteur_Incorrecte), true);
+}
 
 // "XX" then "=": the leading word of every VORN reply.
-bool Entete(TAnalSynt& V, const char* mot) { return SyntIdent(V, mot) && SyntSep(V, '='); }
+bool Entete(TAnalSynt& V, const char* mot) {
+    return SyntIdent(V, mot) && SyntSep(V, '=');
+}
 
 bool VornAvecParametres(TTypeCompteur t) {
     return t == CVORN3 || t == CVORN8 || t == CVORN9 || t == CVORN10;
@@ -150,7 +154,8 @@ bool DecodeDL(TCodage Codage, int32_t Valeur, int32_t& ValeurSortie) {
         return false;
     }
     int32_t v = static_cast<int32_t>(mot & 0x1FFFu);
-    for (uint32_t e = (mot >> 13) & 3u; e > 0; --e) v *= 10;
+    for (uint32_t e = (mot >> 13) & 3u; e > 0; --e)
+        v *= 10;
     ValeurSortie = v;
     return true;
 }
@@ -381,7 +386,9 @@ bool Trt_ID_VORN(Tcg_thread_ES& T) {
         ~Publie() { ModelChanged(ModelWindow::ParamVorn); }
     } publie;
     switch (Fichier_conf.type_compteur_Capture) {
-    case CVORN3: p.batterie = FloatToStr(n / 1000.0); return true; // millivolts
+    case CVORN3:
+        p.batterie = FloatToStr(n / 1000.0);
+        return true; // millivolts
     case CVORN8:
     case CVORN9:
     case CVORN10: {
@@ -397,7 +404,8 @@ bool Trt_ID_VORN(Tcg_thread_ES& T) {
         }
         return true;
     }
-    default: return true;
+    default:
+        return true;
     }
 }
 

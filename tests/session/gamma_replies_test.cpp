@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "base/textfile.h"
+#include "records/counter.h"
+#include "reply_fixture.h"
+#include "session/emission.h"
+
+namespace zel::testing {
+namespace {
+
+class Identification : public ReplyTest {
+  protected:
+    void Demande(TCommande c) { T->SetComdAttendue(c); }
+    void Gamma(std::string& version, std::string& serie, std::string& eeprom, std::string& date) {
+        std::lock_guard<std::mutex> lock(cg_param_gamma.mutex);
+        version = cg_param_gamma.version;
+        serie = cg_param_gamma.serie;
+        eeprom = cg_param_gamma.EEPROM;
+        date = cg_param_gamma.DateHeure;
+    }
+    void SetUp() override {
+        ReplyTest::SetUp();
+        std::lock_guard<std::mutex> lock(cg_param_gamma.mutex);
+        cg_param_gamma.version = cg_param_gamma.serie = cg_param_gamma.EEPROM = "?";
+        cg_param_gamma.DateHeure.clear();
+        cg_param_vornx.version.clear();
+    }
+};
+
+TEST_F(Identification, VornOnAFreshConnectionTakesTheNewCounter) {
+    ASSERT_TRUE(SauveConfCompteur(Repertoire_conf + "VORN8_01234_Conf.txt", CVORN8, 0.0065));
+    AjoutValeurCSV(F_Capture, T0, 60, 12); // counted before the identification
+    Demande(Comd_VP);
+    Recoit("VP=2.1,VORN8,1234");
+    EXPECT_EQ(T->Commande, Comd_Rien);
+    EXPECT_EQ(Fichier_conf.type_compteur_Capture, CVORN8);
+    EXPECT_EQ(Fichier_conf.Serial_Compteur, 1234u);
+    EXPECT_EQ(Version_compteur, 2.1);
+    EXPECT_EQ(cg_param_vornx.version, "01234");
+    EXPECT_DOUBLE_EQ(Fichier_conf.conversion_sievert_capture, 0.0065);
+    EXPECT_TRUE(F_Capture.empty());
+    EXPECT_TRUE(Existe("Unknown_00000.txt")); // the previous identity's records are kept
+    EXPECT_EQ(Principal.caption, "Zelvanor  - VORN8");
+    EXPECT_FALSE(Principal.cg_menuitem_B_enabled);
+    EXPECT_TRUE(Principal.cg_menuitem_D_enabled);
+    // Identified only now: the reply is journalled after it was handled.
+    EXPECT_EQ(Journal(), std::vector<std::string>{Recu("VP=2.1,VORN8,1234")});
+
+    // The same counter again: nothing saved or reloaded, the version text refreshed.
+    AjoutValeurCSV(F_Capture, IncSecond(T0, 60), 60, 13);
+    Fichier_conf.conversion_sievert_capture = 0.0057;
+    Demande(Comd_VP);
+    Recoit("VP=2.2,VORN8,1234");
+    EXPECT_EQ(F_Capture.size(), 1u);
+    EXPECT_EQ(Fichier_conf.conversion_sievert_capture, 0.0057);
+    EXPECT_EQ(cg_param_vornx.version, "V 2.2");
+    EXPECT_FALSE(Existe("VORN8_01234.txt"));
+}
+
+TEST_F(Identification, VornWithoutModelOrSerial) {
+    Connecte(CVORN3, 55);
+    Demande(Comd_VP);
+    Recoit("VP=2.1");
+    EXPECT_EQ(Fichier_conf.type_compteur_Capture, CVORN3);
+    EXPECT_EQ(Fichier_conf.Serial_Compteur, 0u);
+    // No configuration file for VORN3_00000: the factor of the LND712 tube.
+    EXPECT_DOUBLE_EQ(Fichier_conf.conversion_sievert_capture, Conversion_Sievert_LND712);
+
+    // A serial number above 28 bits counts as none; an unknown name as Unknown.
+    Demande(Comd_VP);
+    Recoit("VP=1.0,VORN7,300000000");
+    EXPECT_EQ(Fichier_conf.type_compteur_Capture, Unknown);
+    EXPECT_EQ(Fichier_conf.Serial_Compteur, 0u);
+    EXPECT_EQ(Principal.caption, "Zelvanor " + GetMessagePgm(Compteur_inconnu));
+}
+
+TEST_F(Identification, VersionRepliesOfGammaScouts) {
+    struct Case {
+        const char* line;
+        TTypeCompteur model;
+        uint32_t serial;
+        const char* version;
+        const char* eeprom;
+        const char* date;
+    } cases[] = {
+        {"Version 6.05", GAMMA_SCOUT1, 0, "6.05", "?", ""},
+        // Firmware below 6.00 sends blanks around its text.
+        {" Version 5.43 ", GAMMA_SCOUT1, 0, "5.43", "?", ""},
+        {"Version 6.91 123456 0.5 1A2B 17.05.24 10:23:45", GAMMA_SCOUT2, 123456, "6.91", "6699",
+         "17.05.2024 10:23:45"},
+        {"Version 7.05 123456 1A2B 17.05.24 10:23:45", GAMMA_SCOUT2, 123456, "7.05", "6699",
+         "17.05.2024 10:23:45"},
+        // Firmware 7.x glues letters and digits to its version number.
+        {"Version 7.02Lb07 1020 073160 4bde 18.02.21 15:42:39", GAMMA_SCOUT2, 1020, "7.02", "19422",
+         "18.02.2021 15:42:39"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        TearDown();
+        SetUp();
+        SetRegional(RegionalSettings{'.', ':', '.', "de", "DE"});
+        Demande(Comd_VP);
+        Recoit(c.line);
+        EXPECT_EQ(T->Commande, Comd_Rien);
+        EXPECT_EQ(Fichier_conf.type_compteur_Capture, c.model);
+        EXPECT_EQ(Fichier_conf.Serial_Compteur, c.serial);
+        EXPECT_TRUE(Fichier_conf.GammaScoutPCMode);
+        std::string version, serie, eeprom, date;
+        Gamma(version, serie, eeprom, date);
+        EXPECT_EQ(version, c.version);
+        EXPECT_EQ(eeprom, c.eeprom);
+        EXPECT_EQ(date, c.date);
+        EXPECT_EQ(Journal().size(), 1u); // the reply only
+    }
+}
+
+TEST_F(Identification, GammaScoutStandardModeAndBrokenVersion) {
+    AjoutValeurCSV(F_Capture, T0, 60, 12);
+    Fichier_conf.GammaScoutPCMode = true;
+    Demande(Comd_VP);
+    Recoit("Standard");
+    EXPECT_EQ(Fichier_conf.type_compteur_Capture, GAMMA_SCOUT2);
+    EXPECT_FALSE(Fichier_conf.GammaScoutPCMode);
+    EXPECT_TRUE(F_Capture.empty());
+    EXPECT_EQ(Principal.caption, "Zelvanor  - GAMMA-SCOUT V2");
+    EXPECT_TRUE(Principal.cg_menuitem_Mode_acq_enabled);
+
+    // What was read before the failing item stays stored.
+    Journal();
+    Demande(Comd_VP);
+    Recoit("Version 7.05 4321 ZZ");
+    EXPECT_EQ(Fichier_conf.type_compteur_Capture, GAMMA_SCOUT2);
+    EXPECT_EQ(Fichier_conf.Serial_Compteur, 4321u);
+    EXPECT_EQ(Journal(),
+              (std::vector<std::string>{Recu("Version 7.05 4321 ZZ"), Emis(Cmd_Compteur_Incorrecte),
+                                        Emis(Cmd_Compteur_Incorrecte)}));
+}
+
+TEST_F(Identification, UnidentifiedCounterTakesOnlyAnIdentification) {
+    Recoit("CM=12");
+    EXPECT_TRUE(Journal().empty());
+    EXPECT_TRUE(F_Capture.empty());
+    Recoit("VP=2.1,VORN3,9"); // not asked for
+    EXPECT_TRUE(Journal().empty());
+    EXPECT_EQ(Fichier_conf.type_compteur_Capture, NotInitialized);
+}
+
+TEST_F(Identification, PcModeReplies) {
+    Connecte(GAMMA_SCOUT2);
+    Demande(comd_PC_mode);
+    Recoit("PC-MODE gestartet");
+    EXPECT_TRUE(Fichier_conf.GammaScoutPCMode);
+    EXPECT_EQ(T->Commande, Comd_Rien);
+
+    Journal();
+    Recoit("PC-MODE beendet"); // not in answer to X
+    EXPECT_TRUE(Fichier_conf.GammaScoutPCMode);
+    EXPECT_EQ(Journal(),
+              (std::vector<std::string>{Recu("PC-MODE beendet"), Emis(Cmd_Compteur_Incorrecte),
+                                        Emis(Cmd_Compteur_Incorrecte)}));
+
+    Demande(Comd_Mode_Acq);
+    Recoit("pc-mode BEENDET");
+    EXPECT_FALSE(Fichier_conf.GammaScoutPCMode);
+    EXPECT_EQ(T->Commande, Comd_Rien);
+}
+
+TEST_F(Identification, InternalDataEndsWithItsAnnouncedLines) {
+    Connecte(GAMMA_SCOUT2);
+    Demande(Comd_ID);
+    T->SetNbInternalData();
+    Recoit("0a 03");
+    EXPECT_EQ(T->Nblignes, 3);
+    Recoit("aa bb");
+    Recoit("cc dd");
+    EXPECT_EQ(T->Commande, Comd_ID);
+    Recoit("ee ff"); // the fourth line in all
+    EXPECT_EQ(T->Commande, Comd_Rien);
+    EXPECT_EQ(T->Nblignes, -1);
+
+    // A header announcing nothing ends the reply at once.
+    Demande(Comd_ID);
+    T->SetNbInternalData();
+    Recoit("0a 00");
+    EXPECT_EQ(T->Commande, Comd_Rien);
+}
+
+TEST_F(Identification, ClockAcknowledgements) {
+    Connecte(GAMMA_SCOUT2);
+    struct Case {
+        TCommande en_cours;
+        const char* line;
+        bool ends;
+    } cases[] = {
+        {Comd_IN, "Datum 17.05.24", true}, {Comd_H, "Zeit 10:23", true}, {Comd_DL, "zeit", true},
+        {Comd_IN, "INOK", true},           {Comd_H, "INOK", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        Demande(c.en_cours);
+        Journal();
+        Recoit(c.line);
+        EXPECT_EQ(T->Commande, Comd_Rien); // ended, or cleared as an incorrect reply
+        EXPECT_EQ(Journal().size(), c.ends ? 1u : 2u);
+    }
+    Connecte(CVORN8);
+    Demande(Comd_IN);
+    Journal();
+    Recoit("INOK");
+    EXPECT_EQ(Journal().size(), 1u);
+}
+
+TEST_F(Identification, DumpIsGatheredLineByLine) {
+    Connecte(GAMMA_SCOUT2);
+    F_Dump.push_back("old");
+    Demande(Comd_DL);
+    Recoit("GAMMA-SCOUT Protokoll");
+    EXPECT_EQ(T->Commande, Comd_DL_suite);
+    EXPECT_TRUE(F_Dump.empty());
+    EXPECT_EQ(Journal(),
+              (std::vector<std::string>{Recu("GAMMA-SCOUT Protokoll"), Emis(Lecture_En_Cours)}));
+    Recoit("0000 56 34 12 ff");
+    Recoit("Version lookalike 1");
+    EXPECT_EQ(F_Dump, (TextList{"0000 56 34 12 ff", "Version lookalike 1"}));
+    EXPECT_EQ(Principal.enr, "2");
+
+    // A header nobody asked for is an incorrect reply.
+    T->ReinitAutomate(Initial);
+    Journal();
+    Recoit("GAMMA-SCOUT Protokoll");
+    EXPECT_EQ(Journal().size(), 2u);
+}
+
+TEST_F(Identification, ClearReply) {
+    Connecte(GAMMA_SCOUT1);
+    Demande(Comd_Clear_Data);
+    Recoit("Protokollspeicher geloescht");
+    EXPECT_EQ(T->Commande, Comd_Rien);
+    EXPECT_EQ(Journal().size(), 1u);
+}
+
+} // namespace
+} // namespace zel::testing
