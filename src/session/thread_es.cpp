@@ -328,7 +328,7 @@ void Tcg_thread_ES::Prepare(uint64_t gen) {
         BufR.Occupe = false;
         // A blank line is no reply: a command in progress keeps waiting for its reply under
         // the watchdog, as after a handled line, instead of waiting for ever.
-        if (Commande != Comd_Rien) {
+        if (Commande != Comd_Rien && !AEmettre) {
             Watchdog = Horloge().tickMs() + DelaiLigneSuivante;
             Etat = AttenteReception;
         } else {
@@ -353,8 +353,10 @@ void Tcg_thread_ES::AfterHandlers(uint64_t gen) {
         std::lock_guard<std::mutex> lock(FCS);
         if (gen != FGeneration) return;
         if (!BufR.Occupe) {
-            // A multi-line reply goes on while a command is still in progress.
-            if (Commande != Comd_Rien) {
+            // A multi-line reply goes on while a command is still in progress. A command
+            // whose line is still queued awaits nothing yet: an unprompted line (a count) that
+            // came first must not start its watchdog, or the line would never leave.
+            if (Commande != Comd_Rien && !AEmettre) {
                 Watchdog = Horloge().tickMs() + DelaiLigneSuivante;
                 Etat = AttenteReception;
             } else {
