@@ -65,19 +65,21 @@ using Entry = TCaptureList::Entry;
 // Removes every record that starts inside the period of the record before it, up to the first
 // line that is not a record.
 void remove_overlaps(std::deque<Entry>& in) {
-    if (in.size() < 2) return;
-    std::deque<Entry> out;
-    size_t k = 0;
-    out.push_back(in[k++]);
-    while (k < in.size() && out.back().Valide && in[k].Valide) {
-        const Entry& prev = out.back();
+    const size_t n = in.size();
+    size_t kept = 1, k = 1; // in[0, kept) is the result so far
+    while (k < n && in[kept - 1].Valide && in[k].Valide) {
+        const Entry& prev = in[kept - 1];
         const int64_t period_end = prev.ms + (static_cast<int64_t>(prev.Duree) - 1) * 1000;
-        if (period_end <= in[k].ms) out.push_back(in[k]);
+        if (period_end <= in[k].ms) {
+            if (kept != k) in[kept] = in[k];
+            ++kept;
+        }
         ++k;
     }
-    while (k < in.size())
-        out.push_back(in[k++]);
-    in.swap(out);
+    if (n == 0 || kept == k) return;
+    while (k < n)
+        in[kept++] = in[k++];
+    in.resize(kept);
 }
 
 } // namespace
