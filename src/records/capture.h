@@ -38,8 +38,8 @@ struct TCaptureRecord {
 // Reads one record line (trimmed; "/", "." or "-" in the date; seconds optional; a two-digit
 // year in the current century; anything after the count ignored).
 bool LireLigneCSV(std::string_view line, TCaptureRecord& R);
-// The line of a record: the date with the regional date and time separators, ";", Duree, ";",
-// Comptage.
+// The line of a record: the date with the regional date separator ("/" when the region's is not
+// one of "/", "." or "-") and ":" between the time fields, ";", Duree, ";", Comptage.
 std::string FormatLigneCSV(TDateTime T, int32_t Duree, int32_t Comptage);
 // True when the line is empty once trimmed.
 bool IsBlankCaptureLine(std::string_view s);

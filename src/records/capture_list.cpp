@@ -105,9 +105,14 @@ bool LireLigneCSV(std::string_view line, TCaptureRecord& R) {
 }
 
 std::string FormatLigneCSV(TDateTime T, int32_t Duree, int32_t Comptage) {
-    const RegionalSettings& reg = Regional();
-    return FormatDateTime("YYYY/MM/DD HH:NN:SS", T, reg.date_sep, reg.time_sep) + ';' +
-           std::to_string(Duree) + ';' + std::to_string(Comptage);
+    // The regional date separator, as long as our reader takes it back; the time always with
+    // ":", the only time separator the reader knows. A region writing "08.05.00" would make
+    // every record of its own files unreadable (appends out of order, merges to the end,
+    // statistics failing).
+    char date_sep = Regional().date_sep;
+    if (!is_date_sep(date_sep)) date_sep = '/';
+    return FormatDateTime("YYYY/MM/DD HH:NN:SS", T, date_sep, ':') + ';' + std::to_string(Duree) +
+           ';' + std::to_string(Comptage);
 }
 
 // ---- TCaptureList -----------------------------------------------------------------------

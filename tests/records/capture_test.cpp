@@ -102,12 +102,25 @@ TEST(CaptureLine, LireValeurCSVCountsFromOneAndRejectsOutOfRange) {
     }
 }
 
-TEST_F(CaptureAppend, WrittenWithRegionalSeparators) {
-    SetRegional(RegionalSettings{'.', ':', ',', "de", "DE"});
-    TCaptureList l;
-    EXPECT_TRUE(AjoutValeurCSV(l, At(2024, 3, 15, 8, 5), 60, 23));
-    EXPECT_EQ(l.line(0), "2024.03.15 08:05:00;60;23");
-    EXPECT_TRUE(l[0].Valide);
+// Written lines must read back whatever the region, or the list loses its order.
+TEST_F(CaptureAppend, WrittenWithRegionalDateSeparatorAndReadBack) {
+    struct Case {
+        char date_sep, time_sep;
+        const char* line;
+    } cases[] = {
+        {'/', ':', "2024/03/15 08:05:00;60;23"},
+        {'.', ':', "2024.03.15 08:05:00;60;23"},
+        {'-', '.', "2024-03-15 08:05:00;60;23"},
+        {',', ':', "2024/03/15 08:05:00;60;23"},
+    };
+    for (const auto& c : cases) {
+        SetRegional(RegionalSettings{c.date_sep, c.time_sep, ',', "fi", "FI"});
+        TCaptureList l;
+        EXPECT_TRUE(AjoutValeurCSV(l, At(2024, 3, 15, 8, 5), 60, 23));
+        EXPECT_FALSE(AjoutValeurCSV(l, At(2024, 3, 15, 8, 4), 60, 23)) << c.line;
+        EXPECT_EQ(l.line(0), c.line);
+        EXPECT_TRUE(l[0].Valide) << c.line;
+    }
 }
 
 TEST_F(CaptureAppend, KeepsDateOrderAtEitherEnd) {
