@@ -335,3 +335,81 @@ TEST_F(CaptureFile, ChargeDonneesWithAndWithoutCounterConfiguration) {
     EXPECT_EQ(Fichier_conf.type_compteur_Fichier, CVORN3);
     EXPECT_EQ(Fichier_conf.Fichier_CSV, path("VORN3_01234.txt"));
 }
+
+namespace {
+
+// The merge done the plain way, one line at a time on the target list itself: the reference
+// for the single-pass merge on random lists.
+TextList ReferenceMerge(const TextList& fin, TextList out) {
+    auto rec = [](const std::string& l, TCaptureRecord& r) { return LireLigneCSV(l, r); };
+    auto blank = [](const std::string& l) { return IsBlankCaptureLine(l); };
+    size_t i = 0, j = 0;
+    while (i < fin.size()) {
+        TCaptureRecord a, b;
+        if (blank(fin[i]) || !rec(fin[i], a)) {
+            ++i;
+        } else if (j >= out.size()) {
+            out.push_back(fin[i++]);
+        } else if (blank(out[j])) {
+            out.erase(out.begin() + static_cast<std::ptrdiff_t>(j));
+        } else if (!rec(out[j], b)) {
+            out.push_back(fin[i++]);
+        } else if (DateMs(a.T) == DateMs(b.T)) {
+            ++i;
+        } else if (DateMs(a.T) < DateMs(b.T)) {
+            out.insert(out.begin() + static_cast<std::ptrdiff_t>(j), fin[i++]);
+        } else {
+            ++j;
+        }
+    }
+    j = 0;
+    TCaptureRecord a, b;
+    while (j + 1 < out.size() && rec(out[j], a) && rec(out[j + 1], b)) {
+        if (DateMs(IncSecond(a.T, a.Duree - 1)) > DateMs(b.T))
+            out.erase(out.begin() + static_cast<std::ptrdiff_t>(j + 1));
+        else
+            ++j;
+    }
+    return out;
+}
+
+TextList RandomLines(uint32_t& seed, size_t n) {
+    auto next = [&seed](uint32_t m) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % m;
+    };
+    TextList l;
+    int minute = static_cast<int>(next(5));
+    for (size_t k = 0; k < n; ++k) {
+        const uint32_t kind = next(20);
+        if (kind == 0) {
+            l.push_back("");
+        } else if (kind == 1) {
+            l.push_back("junk");
+        } else {
+            // Mostly increasing, sometimes repeated or going back; periods of 1 to 90 s.
+            minute += static_cast<int>(next(4)) - (kind == 2 ? 3 : 0);
+            const int sec = static_cast<int>(next(3)) * 20;
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "2024/03/15 %02d:%02d:%02d;%u;%u", 8 + minute / 60,
+                          minute % 60 < 0 ? 0 : minute % 60, sec, 1 + next(90), next(100));
+            l.push_back(buf);
+        }
+    }
+    return l;
+}
+
+} // namespace
+
+TEST(CaptureCombine, SinglePassMergeMatchesLineByLineMerge) {
+    uint32_t seed = 2024;
+    for (int round = 0; round < 3000; ++round) {
+        const TextList fin = RandomLines(seed, seed % 9);
+        const TextList finout = RandomLines(seed, seed % 9);
+        TCaptureList a, b;
+        a.assign(fin);
+        b.assign(finout);
+        CombineCSV(a, b);
+        ASSERT_EQ(b.lines(), ReferenceMerge(fin, finout)) << "round " << round;
+    }
+}
