@@ -123,11 +123,18 @@ erreur_programme ReadChecksumLines(const TextList& Dump, LogBytes& B) {
     return PasErreur;
 }
 
+namespace {
+constexpr int32_t kMaxLogSize = 0xFFFF;
+} // namespace
+
 erreur_programme ReadLogSize(const TextList& Dump, const std::string& EEPROM, int32_t& size) {
     TAnalSynt V;
     V.SSynt = EEPROM;
     SyntInit(V);
     if (!SyntInt(V, size)) return gs_Taille_erreur;
+    // The counters report their log size in four hexadecimal digits. A larger number comes from
+    // a garbled reply, and its missing bytes would be walked as millions of empty counts.
+    if (size > kMaxLogSize) return gs_Taille_erreur;
     // A negative size (a stale text from an old header) is as empty as 0.
     if (Dump.empty() || size <= 0) return gs_erreur_fichier_vide;
     return PasErreur;

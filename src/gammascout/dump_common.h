@@ -68,7 +68,7 @@ void ReadPlainLines(const TextList& Dump, LogBytes& B);
 erreur_programme ReadChecksumLines(const TextList& Dump, LogBytes& B);
 
 // Versions 3 and 4: the log size from the dialog's EEPROM text. gs_Taille_erreur when it holds
-// no integer, gs_erreur_fichier_vide when the dump or the log is empty.
+// no integer or one beyond 16 bits, gs_erreur_fichier_vide when the dump or the log is empty.
 erreur_programme ReadLogSize(const TextList& Dump, const std::string& EEPROM, int32_t& size);
 // The buffer of versions 3 and 4: the size rounded up by one 32-byte line when not aligned.
 int64_t ChecksumBufferSize(int32_t size);

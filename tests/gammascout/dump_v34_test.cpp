@@ -105,6 +105,7 @@ TEST(OnlineLogV3, RecordsAndChecks) {
                  // A line past the log's room is still checked as a whole.
                  {"line beyond the log", ok, gs_no_error, {{600, 123}}, {}, "11", extra_line},
                  {"no integer in EEPROM", ok, gs_Taille_erreur, {}, {}, "?"},
+                 {"log size beyond 16 bits", ok, gs_Taille_erreur, {}, {}, "65536"},
                  {"log size 0", ok, gs_erreur_fichier_vide, {}, {}, "0"},
                  {"negative log size", ok, gs_erreur_fichier_vide, {}, {}, "-5"},
              });
