@@ -97,15 +97,15 @@ int RunOnPty(FaultyCounter& counter, const RunOptions& options, std::FILE* out) 
             return 2;
         }
     }
-    std::fprintf(out, "%s\n", name);
-    std::fflush(out);
-
+    // Whoever reads the path may stop us at once: be ready for it first.
     struct sigaction sa {};
     sa.sa_handler = OnStop;
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGHUP, &sa, nullptr);
     signal(SIGPIPE, SIG_IGN);
+    std::fprintf(out, "%s\n", name);
+    std::fflush(out);
 
     const unsigned own_speed = SpeedConstant(line.speed);
     const int bits = 1 + line.data_bits + (line.parity == 'N' ? 0 : 1) + line.stop_bits;
@@ -154,12 +154,15 @@ int RunOnPty(FaultyCounter& counter, const RunOptions& options, std::FILE* out) 
         if (options.pace && pending.empty()) paced_sent = (now.ms - start_ms) * chars_per_ms;
 
         if (counter.Unplugged() && pending.empty()) {
-            // Let the host read what was sent before the cable "comes out".
-            for (int waited = 0; waited < 2000; waited += 20) {
+            // Let the host read what was sent before the cable "comes out": a hang-up drops
+            // what it has not read yet.
+            usleep(100 * 1000);
+            for (int waited = 0; waited < 3000; waited += 20) {
                 int unread = 0;
                 if (ioctl(slave, TIOCINQ, &unread) != 0 || unread == 0) break;
                 usleep(20 * 1000);
             }
+            usleep(100 * 1000);
             std::fprintf(stderr, "zelvanor-sim: line dropped\n");
             break;
         }
