@@ -28,7 +28,7 @@ std::string Upper(std::string s) {
 } // namespace
 
 std::string SimUsage() {
-    return "usage: zelvanor-sim [--model VORN2|VORN3|VORN8|VORN9|VORN10|GS] [options]\n"
+    return "usage: zelvanor-sim [--model VORN2|VORN3|VORN8|VORN9|VORN10|GS] [options]  (VORN8)\n"
            "A Geiger counter on a pseudo-terminal. The first line printed is the device path.\n"
            "  --serial N          serial number (VORN 1234, Gamma Scout 12345)\n"
            "  --cpm X             mean counts per minute (20)\n"
@@ -39,7 +39,9 @@ std::string SimUsage() {
            "VORN counters:\n"
            "  --version TEXT      firmware version (2.1)\n"
            "  --factor X          conversion factor in uSv/h per CPM (0.0057)\n"
-           "  --period-ms N       milliseconds between count lines (60000)\n"
+           "  --period-ms N       milliseconds between count lines (60000); a host sends its\n"
+           "                      requests after a second of silence, so keep it above 1500\n"
+           "                      when a host is to send anything\n"
            "  --burst S,L[,CPM]   count lines S to S+L-1 around CPM (10 x --cpm, at least 200)\n"
            "  --history H         hourly values stored at start (48)\n"
            "Gamma Scout (--model GS):\n"
@@ -49,9 +51,9 @@ std::string SimUsage() {
            "  --log-interval S    seconds per logged count (600)\n"
            "  --plain-dump        dump lines as bare pairs instead of the firmware's form\n"
            "Faults:\n"
-           "  --garbage           send noise lines (every --period-ms)\n"
+           "  --garbage           send noise lines (every --period-ms, by default a minute)\n"
            "  --silent            never answer\n"
-           "  --drop-after N      hang up after N lines\n";
+           "  --drop-after N      hang up after sending N lines, and exit\n";
 }
 
 bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::string& error) {
