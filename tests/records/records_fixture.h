@@ -2,9 +2,11 @@
 // A scratch data directory and a clean configuration for the capture and counter tests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "base/regional.h"
 #include "base/textfile.h"
