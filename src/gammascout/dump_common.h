@@ -13,8 +13,8 @@ namespace zel {
 // µSv/h per count per minute of the Gamma Scout tube; a constant of the report.
 constexpr double GammaScoutDoseFactor = 0.0081208;
 
-// Value of one hexadecimal character, -1 when it is none. Lenient as the counters' old
-// decoders were: 'a'..'z' are upper-cased, then anything from 'A' up gives code - 55 and
+// Value of one hexadecimal character, -1 when it is none. Deliberately lenient, as dumps have
+// always been read: 'a'..'z' are upper-cased, then anything from 'A' up gives code - 55 and
 // '0'..'@' code - 48; a pair above 255 is caught by HexPair.
 int CharToHex(char32_t Cin);
 // Two characters as one byte (first the high nibble); false when either is not a digit or the
