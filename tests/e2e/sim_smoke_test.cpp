@@ -277,11 +277,20 @@ TEST(SimSmoke, GammaScoutGenerationsAnswerEveryRequest) {
 }
 
 TEST(SimSmoke, HostAtAnotherSpeedIsNotUnderstood) {
-    Sim sim({"--model", "GS", "--firmware", "5.43", "--mode", "pc"});
-    Host host(sim.path, B9600);
-    ASSERT_TRUE(host.ok());
-    host.Send("v\r");
-    EXPECT_EQ(host.Line(800), "<none>");
+    {
+        Sim sim({"--model", "GS", "--firmware", "5.43", "--mode", "pc"});
+        Host host(sim.path, B9600);
+        ASSERT_TRUE(host.ok());
+        host.Send("v\r");
+        EXPECT_EQ(host.Line(800), "<none>");
+    }
+    {
+        Sim sim({"--model", "GS", "--firmware", "5.43", "--mode", "pc", "--any-line"});
+        Host host(sim.path, B9600);
+        ASSERT_TRUE(host.ok());
+        host.Send("v\r");
+        EXPECT_EQ(host.Line(), "Version 5.43");
+    }
 }
 
 TEST(SimSmoke, SilentCounterSendsNothing) {
