@@ -712,7 +712,32 @@ void TNiceChart::ChartToClient(double AX, double AY, int32_t& X, int32_t& Y) con
     Y = FYTranslate.Base - RoundToInt((AY - FYTranslate.MinValue) * FYTranslate.Scale);
 }
 
+namespace {
+// Merges consecutive bars that share a column (see TNiceSeries::BarRuns).
+void MakeBarRuns(TNiceSeries& s) {
+    s.BarRuns.clear();
+    bool open = false;
+    TRect run;
+    for (const TXYInfo& p : s.Values) {
+        TRect r = p.Rc;
+        if (r.Right == r.Left) r.Right = r.Left + 1;
+        if (r.Right < r.Left || r.Bottom <= r.Top) continue; // an empty bar draws nothing
+        if (open && r.Left == run.Left && r.Right == run.Right) {
+            run.Top = std::min(run.Top, r.Top);
+            run.Bottom = std::max(run.Bottom, r.Bottom);
+            continue;
+        }
+        if (open) s.BarRuns.push_back(run);
+        run = r;
+        open = true;
+    }
+    if (open) s.BarRuns.push_back(run);
+}
+} // namespace
+
 void TNiceChart::CalculateSeries() {
+    for (const auto& s : List)
+        s->BarRuns.clear();
     if (List.empty() || ChartEmpty) return;
     int bw = 0, bi = 0;
     if (BarCount > 0) bw = RoundToInt(static_cast<double>(BarWidth) / (BarCount + 1));
@@ -720,14 +745,16 @@ void TNiceChart::CalculateSeries() {
     for (const auto& sp : List) {
         TNiceSeries& s = *sp;
         s.Spline.Clear();
-        // Points usually come in X order: try the graduation after the last one found before
-        // searching.
+        // Points usually come in X order: try the graduation of the previous point and the next
+        // one before searching.
         size_t hint = 0;
         bool spline_failed = false;
         auto place = [&](TXYInfo& p) {
             if (one_per_value) {
                 if (hint < XAxis.size() && XAxis[hint].Value == p.X) {
                     p.Px = XAxis[hint].Px;
+                } else if (hint + 1 < XAxis.size() && XAxis[hint + 1].Value == p.X) {
+                    p.Px = XAxis[++hint].Px;
                 } else {
                     const size_t i = FindXGraduation(p.X);
                     if (i < XAxis.size()) {
@@ -774,6 +801,7 @@ void TNiceChart::CalculateSeries() {
                 else
                     p.Rc = TRect{l, p.Py, l + rw, YZero};
             }
+            MakeBarRuns(s);
             ++bi;
             break;
         }

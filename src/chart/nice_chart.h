@@ -57,6 +57,11 @@ class TNiceSeries {
     std::vector<TXYInfo> Values;
     TNiceChart* Chart = nullptr;
     TBSpline Spline; // used by skSmooth only
+    // What painting draws of a bar series, made by the layout: the bars in point order, where
+    // consecutive bars in the same pixel column are one rectangle (their union: the same
+    // picture in one brush) and a bar narrower than a pixel is one pixel wide. A long history
+    // thus paints in as many rectangles as the plot has columns.
+    std::vector<TRect> BarRuns;
 
     const std::string& Caption() const { return FCaption; }
     void SetCaption(const std::string& value);

@@ -237,32 +237,10 @@ void TNiceChart::DrawSeries(Canvas& c, int Index) {
     const bool bar = s.Kind() == skBar;
     AutoColors(c, Index, bar);
     if (bar) {
-        // A bar narrower than a pixel (more bars than the plot has columns) is drawn one pixel
-        // wide, so a long history still shows. Consecutive bars in the same column are drawn as
-        // their union, which is the same picture in one brush: the cost follows the columns.
-        bool open = false;
-        TRect run;
-        auto flush = [&] {
-            if (open && run.Bottom > run.Top) {
-                c.FrameRect(run);
-                c.FillRect(run);
-            }
-            open = false;
-        };
-        for (const TXYInfo& p : s.Values) {
-            TRect r = p.Rc;
-            if (r.Right == r.Left) r.Right = r.Left + 1;
-            if (r.Right < r.Left || r.Bottom <= r.Top) continue; // an empty bar draws nothing
-            if (open && r.Left == run.Left && r.Right == run.Right) {
-                run.Top = std::min(run.Top, r.Top);
-                run.Bottom = std::max(run.Bottom, r.Bottom);
-                continue;
-            }
-            flush();
-            run = r;
-            open = true;
+        for (const TRect& r : s.BarRuns) {
+            c.FrameRect(r);
+            c.FillRect(r);
         }
-        flush();
     } else {
         if (s.Kind() == skLine) {
             c.MoveTo(s.Values[0].Px, s.Values[0].Py);
