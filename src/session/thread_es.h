@@ -79,7 +79,7 @@ struct TReplyHandlers {
 };
 
 // Decodes the Gamma Scout dump gathered in F_Dump once the counter has gone silent; runs on
-// the session thread. Not set: the dump is reported as an internal error.
+// the session thread. Not set: the program's decoder, Trt_dump_GammaScout(F_Dump).
 using TDumpDecoder = std::function<erreur_programme()>;
 
 // What the session reaches outside itself. A null pointer means the program's own: the
