@@ -309,7 +309,9 @@ const TColor TNiceChart::Colors2[14] = {0xFFC266, 0xDAFA5A, 0x4DC8F4, 0xF44DB5, 
 
 TNiceChart::TNiceChart(ChartHost* host) : host_(host) {}
 
-TNiceChart::~TNiceChart() = default;
+TNiceChart::~TNiceChart() {
+    if (host_) host_->ChartDestroyed(*this);
+}
 
 TextMeasurer& TNiceChart::Measure() {
     return host_ ? host_->Measurer() : fixed_measurer_;

@@ -95,6 +95,8 @@ class ChartHost {
     virtual void PaintNow(TNiceChart& chart) = 0;
     // Invert a dotted outline over what is shown; twice restores the picture.
     virtual void DrawFocusRect(const TRect& r) = 0;
+    // The chart is being released while still attached: forget it.
+    virtual void ChartDestroyed(TNiceChart& /*chart*/) {}
 };
 
 // Receives the vector picture made by CreateMetafile.

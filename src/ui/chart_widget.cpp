@@ -123,6 +123,13 @@ void ChartWidget::DrawFocusRect(const zel::TRect& r) {
     update();
 }
 
+void ChartWidget::ChartDestroyed(zel::TNiceChart& chart) {
+    if (chart_ != &chart) return;
+    chart_ = nullptr;
+    render();
+    update();
+}
+
 void ChartWidget::paintEvent(QPaintEvent*) {
     if (image_.isNull() || image_.deviceIndependentSize().toSize() != size()) render();
     QPainter p(this);

@@ -39,6 +39,7 @@ class ChartWidget : public QWidget, public zel::ChartHost {
     zel::TextMeasurer& Measurer() override { return measurer_; }
     void PaintNow(zel::TNiceChart& chart) override;
     void DrawFocusRect(const zel::TRect& r) override;
+    void ChartDestroyed(zel::TNiceChart& chart) override;
 
   protected:
     void paintEvent(QPaintEvent* e) override;

@@ -6,6 +6,7 @@
 #include <QXmlStreamReader>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <memory>
 #include <random>
 
 #include "base/datetime.h"
@@ -187,6 +188,16 @@ TEST(ChartWidget, VectorExportIsAnSvgOfThePictureSize) {
     EXPECT_EQ(img.width(), 800);
     EXPECT_GT(img.height(), 600);
     img.save(ScreenshotDir() + "/chart_export_tall_legend.png");
+}
+
+TEST(ChartWidget, AChartReleasedFirstLeavesTheWidgetBlank) {
+    auto chart = std::make_unique<TNiceChart>();
+    zelui::ChartWidget w(chart.get());
+    w.resize(200, 100);
+    chart->SetClientSize(200, 100);
+    chart.reset();
+    EXPECT_EQ(w.chart(), nullptr);
+    w.setChart(nullptr);
 }
 
 TEST(ChartCanvas, MonochromeBarsUseSixteenDistinctPatterns) {
