@@ -1,8 +1,11 @@
 // The chart on the Qt canvas: the four charts of the main window rendered with data to PNG
 // files a person can look at, the selection rectangle, the vector export.
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QImage>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QXmlStreamReader>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -163,6 +166,20 @@ TEST(ChartWidget, ResizeLaysOutForTheNewSizeAndMouseIsReported) {
     EXPECT_EQ(chart.DestWidth, 640);
     EXPECT_EQ(chart.DestHeight, 400);
     EXPECT_EQ(w.picture().deviceIndependentSize().toSize(), QSize(640, 400));
+
+    int button = 0, x = 0, y = 0, moves = 0;
+    w.onMouseDown = [&](int b, int px, int py) { button = b, x = px, y = py; };
+    w.onMouseMove = [&](int, int) { ++moves; };
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(120, 80), QPointF(120, 80), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &press);
+    EXPECT_EQ(button, static_cast<int>(Qt::LeftButton));
+    EXPECT_EQ(x, 120);
+    EXPECT_EQ(y, 80);
+    QMouseEvent move(QEvent::MouseMove, QPointF(130, 90), QPointF(130, 90), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &move);
+    EXPECT_EQ(moves, 1);
 }
 
 TEST(ChartWidget, VectorExportIsAnSvgOfThePictureSize) {
@@ -179,6 +196,12 @@ TEST(ChartWidget, VectorExportIsAnSvgOfThePictureSize) {
     EXPECT_TRUE(xml.attributes().value("viewBox").toString().contains("800 600"));
     // The window's own layout is back afterwards.
     EXPECT_EQ(chart.DestWidth, 500);
+
+    w.copyToClipboard();
+    const QMimeData* md = QApplication::clipboard()->mimeData();
+    ASSERT_NE(md, nullptr);
+    EXPECT_TRUE(md->data("image/svg+xml").startsWith("<?xml"));
+    EXPECT_TRUE(md->hasImage());
 
     // A legend taller than the picture makes it taller.
     chart.SetShowLegend(true);
