@@ -170,6 +170,13 @@ void Demarrage(const std::string& exeDir, const std::string& dataDir) {
     if (!FileExists(conf) && !AtomicWriteFile(conf, "")) throw StartFailure{Pb_Fichier_Conf};
 
     if (!LireConf()) Dialogs().information(GetMessagePgm(Pb_Fichier_Conf));
+    // Every window starts from its built-in texts; the language file replaces what it has.
+    Principal.textes.clear();
+    cg_Connection.textes.clear();
+    cg_preference.textes.clear();
+    cg_a_propos.textes.clear();
+    cg_param_vornx.textes.clear();
+    cg_param_gamma.textes.clear();
     ChangeLangue();
     Principal.cg_indicator = clRed;
 

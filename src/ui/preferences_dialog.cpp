@@ -1,0 +1,111 @@
+#include "ui/preferences_dialog.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+
+#include "app/app.h"
+#include "model/model.h"
+#include "ui/qt_ports.h"
+
+namespace zelui {
+
+using namespace zel;
+
+namespace {
+void FillCombo(QComboBox* c, const std::vector<std::string>& items, int index) {
+    QStringList wanted;
+    for (const auto& s : items)
+        wanted << ToQt(s);
+    QStringList shown;
+    for (int i = 0; i < c->count(); ++i)
+        shown << c->itemText(i);
+    if (shown != wanted) {
+        c->clear();
+        c->addItems(wanted);
+    }
+    c->setCurrentIndex(index);
+}
+} // namespace
+
+Tcg_preference::Tcg_preference(QWidget* parent) : QDialog(parent) {
+    setObjectName("cg_preference");
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(420, 176);
+    setModal(true);
+
+    const int lx = 12, fx = 150, fw = 258;
+    Label3 = new QLabel(this);
+    Label3->setGeometry(lx, 16, 134, 24);
+    cg_pref_langue = new QComboBox(this);
+    cg_pref_langue->setObjectName("cg_pref_langue");
+    cg_pref_langue->setGeometry(fx, 16, fw, 26);
+
+    Label2 = new QLabel(this);
+    Label2->setGeometry(lx, 54, 134, 24);
+    cg_pref_rep = new QLineEdit(this);
+    cg_pref_rep->setObjectName("cg_pref_rep");
+    cg_pref_rep->setReadOnly(true);
+    cg_pref_rep->setGeometry(fx, 54, fw, 24);
+
+    Label4 = new QLabel(this);
+    Label4->setGeometry(lx, 92, 134, 24);
+    cg_liste_alarme = new QComboBox(this);
+    cg_liste_alarme->setObjectName("cg_liste_alarme");
+    cg_liste_alarme->setGeometry(fx, 92, fw - 64, 26);
+    cg_test_alarme = new QToolButton(this);
+    cg_test_alarme->setObjectName("cg_test_alarme");
+    cg_test_alarme->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    cg_test_alarme->setGeometry(fx + fw - 58, 92, 28, 26);
+    cg_stop_alarme = new QToolButton(this);
+    cg_stop_alarme->setObjectName("cg_stop_alarme");
+    cg_stop_alarme->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+    cg_stop_alarme->setGeometry(fx + fw - 28, 92, 28, 26);
+
+    cg_pref_OK = new QPushButton("&OK", this);
+    cg_pref_OK->setObjectName("cg_pref_OK");
+    cg_pref_OK->setGeometry(12, 136, 96, 28);
+    cg_pref_OK->setDefault(true);
+    cg_pref_abort = new QPushButton(this);
+    cg_pref_abort->setObjectName("cg_pref_abort");
+    cg_pref_abort->setGeometry(312, 136, 96, 28);
+
+    connect(cg_pref_langue, &QComboBox::activated, this, [](int i) { cg_pref_langueChange(i); });
+    connect(cg_liste_alarme, &QComboBox::activated, this, [](int i) { cg_alarme_listeChange(i); });
+    connect(cg_test_alarme, &QToolButton::clicked, this, [] { cg_test_alarmeClick(); });
+    connect(cg_stop_alarme, &QToolButton::clicked, this, [] { cg_stop_alarmeClick(); });
+    connect(cg_pref_OK, &QPushButton::clicked, this, [this] {
+        cg_pref_OKClick();
+        accept();
+    });
+    connect(cg_pref_abort, &QPushButton::clicked, this, [this] { reject(); });
+
+    PreferenceFormCreate();
+    UpdateFromModel();
+}
+
+void Tcg_preference::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    PreferenceFormShow();
+}
+
+void Tcg_preference::UpdateFromModel() {
+    const TPreferenceModel& m = cg_preference;
+    updating_ = true;
+    if (m.textes.size() > 5) {
+        setWindowTitle(ToQt(m.textes[1]));
+        cg_pref_abort->setText(ToQt(m.textes[2]));
+        Label2->setText(ToQt(m.textes[3]));
+        Label3->setText(ToQt(m.textes[4]));
+        Label4->setText(ToQt(m.textes[5]));
+    }
+    FillCombo(cg_pref_langue, m.cg_pref_langue, m.cg_pref_langue_index);
+    FillCombo(cg_liste_alarme, m.cg_liste_alarme, m.cg_liste_alarme_index);
+    cg_pref_rep->setText(ToQt(m.cg_pref_rep));
+    updating_ = false;
+}
+
+} // namespace zelui

@@ -1,0 +1,37 @@
+#pragma once
+// The preferences dialog: language, data directory, alarm sound.
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+namespace zelui {
+
+class Tcg_preference : public QDialog {
+    Q_OBJECT
+  public:
+    explicit Tcg_preference(QWidget* parent);
+    void UpdateFromModel();
+
+    QToolButton* cg_stop_alarme = nullptr;
+    QToolButton* cg_test_alarme = nullptr;
+    QPushButton* cg_pref_OK = nullptr;
+    QPushButton* cg_pref_abort = nullptr;
+    QLineEdit* cg_pref_rep = nullptr;
+    QComboBox* cg_pref_langue = nullptr;
+    QComboBox* cg_liste_alarme = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+
+  protected:
+    void showEvent(QShowEvent* e) override;
+
+  private:
+    bool updating_ = false;
+};
+
+} // namespace zelui

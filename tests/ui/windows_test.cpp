@@ -1,0 +1,465 @@
+// The six windows on the offscreen platform: what they show, that their controls reach the
+// application, and a picture of each under <build>/screenshots/.
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <cmath>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <random>
+
+#include "app/app.h"
+#include "base/regional.h"
+#include "base/textfile.h"
+#include "chart/nice_chart.h"
+#include "model/model.h"
+#include "records/capture.h"
+#include "session/emission.h"
+#include "settings/config.h"
+#include "settings/journal.h"
+#include "settings/messages.h"
+#include "ui/about_box.h"
+#include "ui/chart_widget.h"
+#include "ui/connection_dialog.h"
+#include "ui/main_window.h"
+#include "ui/param_gamma_dialog.h"
+#include "ui/param_vorn_dialog.h"
+#include "ui/preferences_dialog.h"
+#include "ui/qt_ports.h"
+#include "ui/widgets.h"
+#include "ui/windows.h"
+
+using namespace zel;
+using namespace zelui;
+
+namespace {
+
+// Questions are answered from a script instead of waiting for a person.
+class ScriptedDialogs : public DialogPort {
+  public:
+    std::vector<std::string> informations, questions;
+    std::deque<bool> answers;
+    std::deque<std::string> files; // empty text: cancelled
+    int busy_on = 0;
+    void information(const std::string& t) override { informations.push_back(t); }
+    bool okCancel(const std::string& t) override {
+        questions.push_back(t);
+        if (answers.empty()) return false;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    int yesNoCancel(const std::string& t) override {
+        questions.push_back(t);
+        return -1;
+    }
+    bool openFile(const std::string&, const std::string&, const std::string&,
+                  std::string& p) override {
+        return Next(p);
+    }
+    bool saveFile(const std::string&, const std::string&, const std::string&,
+                  std::string& p) override {
+        return Next(p);
+    }
+    void busy(bool on) override { busy_on += on ? 1 : 0; }
+
+  private:
+    bool Next(std::string& p) {
+        if (files.empty()) return false;
+        p = files.front();
+        files.pop_front();
+        return !p.empty();
+    }
+};
+
+class SilentSound : public SoundPort {
+  public:
+    bool play(const std::string&, bool) override { return true; }
+    void stop() override {}
+};
+
+class RecordingLinks : public LinkPort {
+  public:
+    std::vector<std::string> opened;
+    void openUrl(const std::string& u) override { opened.push_back(u); }
+};
+
+std::string MakeDir() {
+    std::string tmpl = std::string(ZEL_BINARY_DIR) + "/tmp-ui-XXXXXX";
+    if (!mkdtemp(tmpl.data())) return {};
+    return tmpl;
+}
+
+} // namespace
+
+class WindowsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QtPorts> ports_;
+    ScriptedDialogs dialogs_;
+    SilentSound sound_;
+    RecordingLinks links_;
+    std::string dir_;
+
+    Tprincipal& W() { return *Windows().Principal; }
+
+    void StartIn(const std::string& dir) {
+        QVERIFY(CreateWindows(dir));
+        W().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&W()));
+    }
+
+    void Stop() {
+        W().close();
+        ReleaseWindows();
+    }
+
+    // Live records, journal lines, a raised alarm: what a connected counter produces.
+    void FillWithLiveData() {
+        std::mt19937 gen(7);
+        std::poisson_distribution<int> d(22);
+        const TDateTime t0 = EncodeDateTime(2026, 10, 16, 8, 0);
+        Fichier_conf.conversion_sievert_capture = 0.0057;
+        for (int i = 0; i < 240; ++i) {
+            const TDateTime t = IncSecond(t0, 60.0 * i);
+            const int n = i == 200 ? 64 : d(gen);
+            AjoutValeurCSV(F_Capture, t, 60, n);
+            SerieComptageMn->AddXY(t, n);
+            SerieComptageSV->AddXY(t, n * 0.0057);
+        }
+        Principal.cg_cpm_mn = "64";
+        Principal.cg_sv_H = "0.365";
+        Principal.cg_tr_moy_cpm = "22";
+        Principal.cg_tr_moy_sv = "0.125";
+        Principal.enr = "240";
+        Trt_log(std::string(GetMessagePgm(connecte_a)) + "/dev/ttyUSB0", true);
+        Trt_log("VP=2.1,VORN8,12345", false);
+        for (int i = 0; i < 6; ++i)
+            Trt_log("CM=" + std::to_string(20 + i), false);
+        Fichier_conf.Source = CCAPTURE;
+        MetAJourDate(F_Capture);
+        RafraichirSource();
+        cg_alarme_activeClick(true);
+        cg_seuil_alarmeChange(60);
+        Check_Alarme(64);
+        FlipTimerTimer(); // the raised picture in front
+        ModelChanged(ModelWindow::Main);
+    }
+
+    void Save(QWidget& w, const QString& name) {
+        const QString dir = QStringLiteral(ZEL_BINARY_DIR "/screenshots");
+        QDir().mkpath(dir);
+        QCoreApplication::processEvents();
+        QVERIFY(w.grab().save(dir + "/" + name + ".png"));
+    }
+
+  private slots:
+    void initTestCase() {
+        ports_ = std::make_unique<QtPorts>();
+        Ports& p = GetPorts();
+        p.dialogs = &dialogs_;
+        p.sound = &sound_;
+        p.links = &links_;
+        InstallModelObserver();
+        SetRegional(FixedFormat());
+    }
+
+    void cleanupTestCase() {
+        SetModelObserver(nullptr);
+        ports_.reset();
+        ResetRegional();
+    }
+
+    void init() {
+        dialogs_ = ScriptedDialogs();
+        links_.opened.clear();
+        dir_ = MakeDir();
+        QVERIFY(!dir_.empty());
+    }
+
+    void cleanup() {
+        if (Windows().Principal) Stop();
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+
+    void startInAnEmptyDirectoryShowsTheDefaults() {
+        StartIn(dir_);
+        QVERIFY(FileExists(dir_ + "/data/cg_conf.txt"));
+        QCOMPARE(W().cg_seuil_alarme->value(), 50);
+        QCOMPARE(W().cg_seuil_alarme_SV->text(), QString("0.28500"));
+        QVERIFY(!W().cg_alarme_active->isChecked());
+        QVERIFY(!W().cg_alarme_sonore->isEnabled());
+        QVERIFY(W().unit_group->button(CCPM)->isChecked());
+        QVERIFY(!W().cg_menu_compteur->isEnabled());
+        QCOMPARE(W().cg_cpm_mn->text(), QString("0"));
+        QCOMPARE(W().cg_sv_H->text(), QString("0.000"));
+        QCOMPARE(W().cg_indicator->color(), 0xFF0000u);
+        QCOMPARE(W().cg_PageControl->currentIndex(), 0);
+        QVERIFY(!W().cg_reset->isVisible());
+        QCOMPARE(W().cg_info_status->toPlainText(),
+                 QString("-> ") + ToQt(GetMessagePgm(non_connecte)));
+        QCOMPARE(W().centralWidget()->size(), QSize(753, 669));
+        QVERIFY(dialogs_.informations.empty());
+        // The other pages show the date window controls.
+        W().cg_PageControl->setCurrentIndex(2);
+        QVERIFY(W().cg_reset->isVisible());
+        QVERIFY(W().cg_date_deb->isVisible());
+        W().cg_PageControl->setCurrentIndex(0);
+        QVERIFY(!W().cg_date_fin->isVisible());
+    }
+
+    void deletedViewedFileStartsCleanly() {
+        QVERIFY(AtomicWriteFile(dir_ + "/data/cg_conf.txt",
+                                "FichierCSV=" + dir_ + "/data/gone.txt\r\nSource=Fichier\r\n") ||
+                (CreateDir(dir_ + "/data") &&
+                 AtomicWriteFile(dir_ + "/data/cg_conf.txt",
+                                 "FichierCSV=" + dir_ + "/data/gone.txt\r\nSource=Fichier\r\n")));
+        StartIn(dir_);
+        QVERIFY(F_Fichier.empty());
+        QVERIFY(dialogs_.informations.empty());
+        QVERIFY(W().source_items[0]->isChecked());
+    }
+
+    void unitSwitchShowsOneCaptureChart() {
+        StartIn(dir_);
+        W().unit_group->button(CMSV)->click();
+        QVERIFY(!W().chartComptageMn->isVisible());
+        QVERIFY(W().chartComptageSV->isVisible());
+        QVERIFY(!Fichier_conf.tab_CPM);
+        W().unit_group->button(CCPM)->click();
+        QVERIFY(W().chartComptageMn->isVisible());
+        QVERIFY(!W().chartComptageSV->isVisible());
+    }
+
+    void datePickerWithinTheDayDoesNotRefresh() {
+        StartIn(dir_);
+        FillWithLiveData();
+        W().cg_PageControl->setCurrentIndex(1);
+        const int before = dialogs_.busy_on;
+        QDateTime d = W().cg_date_deb->dateTime();
+        W().cg_date_deb->setDateTime(d.addSecs(60 * 60));
+        QCOMPARE(dialogs_.busy_on, before);
+        W().cg_date_deb->setDateTime(d.addDays(-1));
+        QCOMPARE(dialogs_.busy_on, before + 1);
+        // Reset: back to the records' span, a refresh; again: nothing to do.
+        W().cg_reset->click();
+        QCOMPARE(dialogs_.busy_on, before + 2);
+        W().cg_reset->click();
+        QCOMPARE(dialogs_.busy_on, before + 2);
+    }
+
+    void dragOnTheHistoryChartInBothDirections() {
+        StartIn(dir_);
+        FillWithLiveData();
+        W().cg_PageControl->setCurrentIndex(1);
+        QCoreApplication::processEvents();
+        ChartWidget* c = W().chartHisto;
+        const TRect r = Principal.chartHisto->RcChart;
+        const QPoint a(r.Left + 20, (r.Top + r.Bottom) / 2), b(r.Right - 20, a.y());
+        auto drag = [&](QPoint from, QPoint to) {
+            QTest::mousePress(c, Qt::LeftButton, {}, from);
+            QTest::mouseMove(c, to);
+            QTest::mouseRelease(c, Qt::LeftButton, {}, to);
+            return std::make_pair(Fichier_conf.date_deb, Fichier_conf.date_fin);
+        };
+        const auto lr = drag(a, b);
+        W().cg_reset->click();
+        const auto rl = drag(b, a);
+        QCOMPARE(lr, rl);
+        QVERIFY(lr.first < lr.second);
+        // One pixel: only the rectangle goes.
+        const int n = dialogs_.busy_on;
+        drag(a, a);
+        QCOMPARE(dialogs_.busy_on, n);
+        QCOMPARE(Principal.chartHisto->CRect, TRect{});
+    }
+
+    void mergeCancelledAtEachStep() {
+        StartIn(dir_);
+        const size_t lines = F_Log.size();
+        W().cg_menuitem_CombineCSV->trigger();
+        QCOMPARE(F_Log.size(), lines);
+        const std::string f = dir_ + "/data/a.txt";
+        QVERIFY(AtomicWriteFile(f, "2026/10/16 08:00:00;60;12\r\n"));
+        dialogs_.files = {f, ""};
+        W().cg_menuitem_CombineCSV->trigger();
+        // The file has no counter configuration: its status ends the merge before the second.
+        QVERIFY(F_Log.size() > lines);
+    }
+
+    void clockOfAModelTwoAsksFirst() {
+        StartIn(dir_);
+        SetEmission(Comd_Connecte, "");
+        Fichier_conf.type_compteur_Capture = CVORN2;
+        maj_menu_commandes();
+        Principal.cg_menu_compteur_enabled = true;
+        ModelChanged(ModelWindow::Main);
+        QVERIFY(W().cg_menuitem_I->isEnabled());
+        const size_t lines = F_Log.size();
+        W().cg_menuitem_I->trigger();
+        QCOMPARE(dialogs_.questions.size(), size_t(1));
+        QCOMPARE(dialogs_.questions[0], GetMessagePgm(Init_confirm));
+        QCOMPARE(F_Log.size(), lines);
+    }
+
+    void helpPageInTheConfiguredLanguage() {
+        StartIn(dir_);
+        Fichier_conf.Langue = "FR";
+        W().cg_menu_aide->trigger();
+        QCOMPARE(links_.opened.size(), size_t(1));
+        QVERIFY(QString::fromStdString(links_.opened[0]).endsWith("_fr.htm"));
+    }
+
+    void counterMenuFollowsTheModel() {
+        StartIn(dir_);
+        struct Case {
+            TTypeCompteur t;
+            bool B, F, V, D, I, param, data, pc, acq, raz;
+        } cases[] = {
+            {CVORN2, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0},
+            {CVORN3, 0, 1, 1, 0, 0, 1, 1, 0, 0, 0},
+            {CVORN8, 0, 1, 1, 1, 0, 1, 0, 0, 0, 0},
+            {GAMMA_SCOUT1, 1, 0, 1, 1, 1, 1, 1, 0, 0, 1},
+            {GAMMA_SCOUT2, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1},
+            {NotInitialized, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0},
+        };
+        Tprincipal& w = W();
+        for (const auto& c : cases) {
+            Fichier_conf.type_compteur_Capture = c.t;
+            maj_menu_commandes();
+            const QString m = QString::number(int(c.t));
+            QVERIFY2(w.cg_menuitem_B->isEnabled() == c.B, qPrintable(m));
+            QVERIFY2(w.cg_menuitem_F->isEnabled() == c.F, qPrintable(m));
+            QVERIFY2(w.cg_menuitem_V->isEnabled() == c.V, qPrintable(m));
+            QVERIFY2(w.cg_menuitem_D->isEnabled() == c.D, qPrintable(m));
+            QVERIFY2(w.cg_menuitem_I->isEnabled() == c.I, qPrintable(m));
+            QVERIFY2(w.cg_menu_param_compteur->isEnabled() == c.param, qPrintable(m));
+            QVERIFY2(w.cg_menu_get_data->isEnabled() == c.data, qPrintable(m));
+            QVERIFY2(w.cg_menuitem_Mode_PC->isEnabled() == c.pc, qPrintable(m));
+            QVERIFY2(w.cg_menuitem_Mode_acq->isEnabled() == c.acq, qPrintable(m));
+            QVERIFY2(w.cg_menuitem_RazMemoire->isEnabled() == c.raz, qPrintable(m));
+        }
+        Fichier_conf.type_compteur_Capture = CVORN8;
+        maj_menu_commandes();
+        QCOMPARE(w.windowTitle(), QString("Zelvanor  - VORN8"));
+    }
+
+    void englishRelabelsAllSixWindows() {
+        std::string en;
+        QVERIFY(ReadFileBytes(std::string(ZEL_SOURCE_DIR) + "/langages/EN English.txt", en));
+        QVERIFY(CreateDir(dir_ + "/langages"));
+        QVERIFY(AtomicWriteFile(dir_ + "/langages/EN English.txt", en));
+        QVERIFY(AtomicWriteFile(dir_ + "/langages/FR Français.txt", "Section Principal\r\n"));
+        QVERIFY(CreateDir(dir_ + "/data"));
+        QVERIFY(AtomicWriteFile(dir_ + "/data/cg_conf.txt", "Langue=FR\r\n"));
+        StartIn(dir_);
+        TWindows& w = Windows();
+        QCOMPARE(W().cg_menu_fichier->title(), QString("&Fichier"));
+        PreferenceFormShow();
+        const auto& l = cg_preference.cg_pref_langue;
+        const int en_index = int(std::find(l.begin(), l.end(), "EN English") - l.begin());
+        w.cg_preference->UpdateFromModel();
+        w.cg_preference->cg_pref_langue->setCurrentIndex(en_index);
+        emit w.cg_preference->cg_pref_langue->activated(en_index);
+        w.cg_preference->cg_pref_OK->click();
+        QCOMPARE(QString::fromStdString(Fichier_conf.Langue), QString("EN"));
+        QCOMPARE(W().cg_menu_fichier->title(), QString("&File"));
+        QCOMPARE(W().label_enr->text(), QString("Rec."));
+        QCOMPARE(w.cg_preference->windowTitle(), QString("Preferences"));
+        QCOMPARE(w.cg_Connection->windowTitle(), QString("Counter connection"));
+        QCOMPARE(w.cg_a_propos->windowTitle(), QString("About"));
+        QCOMPARE(w.cg_param_vornx->windowTitle(), QString("VORN settings"));
+        QCOMPARE(w.cg_param_gamma->windowTitle(), QString("Gamma Scout settings"));
+        QCOMPARE(w.cg_a_propos->STATICTEXT1->text(),
+                 QString("Control program for VORNx and Gamma Scout Geiger counters"));
+    }
+
+    // Pictures of every window, for a person to look at.
+    void screenshots() {
+        StartIn(dir_);
+        FillWithLiveData();
+        Fichier_conf.type_compteur_Capture = CVORN8;
+        maj_menu_commandes();
+        Principal.cg_menu_compteur_enabled = true;
+        Principal.cg_indicator = 0x00FF00;
+        ModelChanged(ModelWindow::Main);
+        const char* pages[4] = {"main_capture", "main_graphique", "main_gaussienne",
+                                "main_statistiques"};
+        for (int i = 0; i < 4; ++i) {
+            W().cg_PageControl->setCurrentIndex(i);
+            QTest::qWait(50);
+            Save(W(), pages[i]);
+        }
+
+        TWindows& w = Windows();
+        cg_Connection.cg_portcom = 1;
+        cg_Connection.cg_liste_connect_com = {"/dev/ttyS0", "/dev/ttyUSB0"};
+        cg_Connection.cg_liste_connect_com_index = 1;
+        cg_Connection.cg_connect_info = GetMessagePgm(param_Pret);
+        w.cg_Connection->UpdateFromModel();
+        Save(*w.cg_Connection, "connection");
+
+        cg_preference.cg_pref_langue = {"EN English", "FR Français"};
+        cg_preference.cg_pref_langue_index = 1;
+        cg_preference.cg_liste_alarme = {"Klaxon0"};
+        cg_preference.cg_liste_alarme_index = 0;
+        cg_preference.cg_pref_rep = Repertoire_conf;
+        w.cg_preference->UpdateFromModel();
+        Save(*w.cg_preference, "preferences");
+
+        TParamVornModel& v = cg_param_vornx;
+        v.led = 0;
+        v.buz = 1;
+        v.unites = 1;
+        v.seuil = "100";
+        v.facteur_conversion = "0.0057";
+        v.version = "V 2.1";
+        v.batterie = "3.52";
+        v.mem_max = "8760";
+        v.mem_used = "1204";
+        v.jours = "51";
+        v.Date = "26/10/16";
+        v.Heure = "10:07";
+        v.Pile_Utilisee = 0;
+        v.vorn10_enabled = true;
+        v.etat = GetMessagePgm(param_Pret);
+        w.cg_param_vornx->UpdateFromModel();
+        Save(*w.cg_param_vornx, "param_vorn");
+
+        {
+            std::lock_guard<std::mutex> lock(cg_param_gamma.mutex);
+            cg_param_gamma.version = "6.05";
+            cg_param_gamma.serie = "123456";
+            cg_param_gamma.EEPROM = "6698";
+            cg_param_gamma.DateHeure = "16/10/2026 10:23:45";
+        }
+        cg_param_gamma.etat = GetMessagePgm(param_Pret);
+        w.cg_param_gamma->UpdateFromModel();
+        Save(*w.cg_param_gamma, "param_gamma");
+
+        cg_a_propos.cg_version_number = VersionLine;
+        w.cg_a_propos->UpdateFromModel();
+        Save(*w.cg_a_propos, "about");
+        QCOMPARE(w.cg_a_propos->cg_version_number->text(), QString("Version: 5.0 - 2026/10/16"));
+    }
+};
+
+QTEST_MAIN(WindowsTest)
+#include "windows_test.moc"
