@@ -2,6 +2,7 @@
 // live counts, a memory download, and the files a stop leaves in the data directory.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -10,8 +11,8 @@
 #include <poll.h>
 #include <spawn.h>
 #include <string>
-#include <termios.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 #include <vector>
 
@@ -152,7 +153,8 @@ class LogE2E : public ::testing::Test {
 
 std::string Dump(const Child& c) {
     std::string s = "program output:\n";
-    for (const auto& l : c.lines) s += "  " + l + "\n";
+    for (const auto& l : c.lines)
+        s += "  " + l + "\n";
     return s;
 }
 
@@ -207,7 +209,10 @@ TEST_F(LogE2E, Vorn8IsIdentifiedLoggedAndDownloaded) {
     EXPECT_EQ(conf[0].rfind("DateModif=", 0), 0u);
     EXPECT_EQ(conf[1], "CGM=VORN8_");
     EXPECT_EQ(conf[2], "ConvSievert=0.00570");
-    EXPECT_FALSE(Lines("cg_conf.txt").empty());
+    const zel::TextList cg_conf = Lines("cg_conf.txt");
+    EXPECT_NE(std::find(cg_conf.begin(), cg_conf.end(), "NomCom=" + port), cg_conf.end());
+    EXPECT_TRUE(std::any_of(cg_conf.begin(), cg_conf.end(),
+                            [](const std::string& l) { return l.rfind("Com=1", 0) == 0; }));
     EXPECT_TRUE(Journalled("VP=2.1,VORN8,4321"));
     EXPECT_TRUE(Journalled("DL=END"));
 }
