@@ -14,6 +14,7 @@
 #include "cli/commands.h"
 #include "model/model.h"
 #include "session/emission.h"
+#include "session/session_globals.h"
 #include "settings/config.h"
 
 namespace {
@@ -148,6 +149,16 @@ bool LitOptions(int argc, char** argv, Options& o) {
     return !o.port.empty() && o.line >= 0;
 }
 
+// The main thread of the command line. A stop asked for while a counter command is waiting
+// (a long dump, a counter that went silent) ends the session, which ends the wait.
+class MainConsole : public zel::QueueMainThread {
+  public:
+    void processEvents() override {
+        zel::QueueMainThread::processEvents();
+        if (g_stop && zel::Thread_ES) zel::Thread_ES->Terminate();
+    }
+};
+
 bool EstGammaScout() {
     const auto t = zel::Fichier_conf.type_compteur_Capture;
     return t == zel::GAMMA_SCOUT1 || t == zel::GAMMA_SCOUT2;
@@ -164,7 +175,7 @@ int run_log(int argc, char** argv) {
         return 2;
     }
 
-    zel::QueueMainThread main;
+    MainConsole main;
     zel::SystemClock horloge;
     ConsoleDialogs dialogues;
     zel::Ports& ports = zel::GetPorts();

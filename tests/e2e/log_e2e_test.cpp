@@ -252,6 +252,24 @@ TEST_F(LogE2E, GammaScoutInStandardModeIsSwitchedToPcModeAndDownloaded) {
     EXPECT_FALSE(Lines("cg_conf.txt").empty());
 }
 
+TEST_F(LogE2E, StopDuringALongDumpEndsPromptly) {
+    // Firmware 5.x at 2400 bit/s, paced as the line would: a long log takes minutes.
+    Child sim(ZEL_SIM, {"--model", "GS", "--firmware", "5.43", "--mode", "pc", "--pace",
+                        "--log-hours", "2000"});
+    ASSERT_TRUE(sim.started());
+    const std::string port = PortOf(sim);
+    ASSERT_FALSE(port.empty());
+    CanonicalMode(port);
+    Child cli(ZEL_CLI, {"log", "--port", port, "--line", "2", "--dir", data_, "--do", "Comd_DL"});
+    ASSERT_TRUE(cli.WaitFor(Is("<- GAMMA-SCOUT Protokoll"), 30000)) << Dump(cli);
+    ASSERT_TRUE(
+        cli.WaitFor([](const std::string& l) { return l.rfind("<- 0020 ", 0) == 0; }, 30000));
+    const int64_t asked = NowMs();
+    EXPECT_EQ(cli.Stop(SIGTERM, 10000), 0);
+    EXPECT_LT(NowMs() - asked, 5000);
+    EXPECT_TRUE(Journalled("GAMMA-SCOUT Protokoll")); // the journal still reached its file
+}
+
 TEST_F(LogE2E, UnknownCommandAndMissingPortAreRefused) {
     Child bad(ZEL_CLI, {"log", "--port", "/dev/null", "--line", "1", "--do", "Comd_Nothing"});
     EXPECT_EQ(bad.Stop(0, 5000), 2);
