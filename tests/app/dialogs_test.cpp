@@ -135,6 +135,21 @@ TEST_F(DialogsTest, ConnectionDialogShowsTheLineSettingAndThePorts) {
     }
 }
 
+TEST_F(DialogsTest, SimulatedCounterNamedInTheEnvironmentIsListed) {
+    ScriptedCounter counter(Vorn8);
+    Start();
+    setenv("ZELVANOR_PORTS", (counter.path() + ",/nonexistent/ttyX").c_str(), 1);
+    Fichier_conf.NomCom = counter.path();
+    const bool shown = ConnectionFormShow();
+    unsetenv("ZELVANOR_PORTS");
+    ASSERT_TRUE(shown);
+    const auto& l = cg_Connection.cg_liste_connect_com;
+    EXPECT_NE(std::find(l.begin(), l.end(), counter.path()), l.end());
+    EXPECT_EQ(std::find(l.begin(), l.end(), "/nonexistent/ttyX"), l.end());
+    ASSERT_GE(cg_Connection.cg_liste_connect_com_index, 0);
+    EXPECT_EQ(l[cg_Connection.cg_liste_connect_com_index], counter.path());
+}
+
 TEST_F(DialogsTest, ConnectionToAPortThatDoesNotOpen) {
     Start();
     EXPECT_FALSE(AppConnect("", 1));
