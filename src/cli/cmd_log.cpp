@@ -159,11 +159,6 @@ class MainConsole : public zel::QueueMainThread {
     }
 };
 
-bool EstGammaScout() {
-    const auto t = zel::Fichier_conf.type_compteur_Capture;
-    return t == zel::GAMMA_SCOUT1 || t == zel::GAMMA_SCOUT2;
-}
-
 int run_log(int argc, char** argv) {
     if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         Usage(stdout);
@@ -197,11 +192,12 @@ int run_log(int argc, char** argv) {
     if (connecte) {
         for (zel::TCommande c : o.commandes) {
             if (g_stop) break;
-            std::string S;
-            // The clock text the main window gives a VORN counter; a Gamma Scout's is built
-            // when it is written.
-            if (c == zel::Comd_IN && !EstGammaScout()) S = zel::TexteDateHeureVORN(horloge.now());
-            zel::SetEmission(c, S);
+            // The clock setting as the main window's menu makes it: the date-time text for a
+            // VORN counter, then the time as well for a Gamma Scout that sets its date only.
+            if (c == zel::Comd_IN)
+                zel::cg_menuitem_IClick();
+            else
+                zel::SetEmission(c, "");
         }
         while (!g_stop) {
             if (o.duration >= 0 &&
