@@ -75,11 +75,11 @@ class SteppingMain : public MainThreadPort {
     void runOnMainAndWait(std::function<void()> f) override { f(); }
     void postToMain(std::function<void()> f) override { queue.push_back(std::move(f)); }
     void processEvents() override {
-        while (!queue.empty()) {
-            auto f = std::move(queue.front());
-            queue.pop_front();
+        // Calls posted while these run wait for the next round.
+        std::deque<std::function<void()>> now;
+        now.swap(queue);
+        for (auto& f : now)
             f();
-        }
         if (session && !stepping) {
             stepping = true;
             session->Step();
@@ -211,6 +211,28 @@ TEST_F(Emission, NoSecondCommandWhileOneIsInProgress) {
 
     SetEmission(Comd_BO, ""); // once done, commands are served again
     EXPECT_EQ(Wire(), (std::vector<std::string>{"G\r", "B\r"}));
+}
+
+TEST_F(Emission, NoCommandFromInsideADumpLineHandler) {
+    Connecte(GAMMA_SCOUT2);
+    Thread_ES->SetComdAttendue(Comd_DL);
+    line_.replies = {"GAMMA-SCOUT Protokoll", "0000 45 23 01"};
+    // A menu click, served by the event processing of the dump line handler.
+    bool clicked = false;
+    std::function<void()> click = [&] {
+        if (F_Dump.empty()) {
+            main_.postToMain(click);
+            return;
+        }
+        SetEmission(Comd_BO, "");
+        clicked = true;
+    };
+    main_.postToMain(click);
+    for (int i = 0; i < 20 && !clicked; ++i)
+        main_.processEvents();
+    EXPECT_TRUE(clicked);
+    EXPECT_TRUE(Wire().empty());
+    EXPECT_EQ(Thread_ES->Commande, Comd_DL_suite); // the dump goes on
 }
 
 TEST_F(Emission, DisconnectForgetsTheCounter) {
