@@ -514,6 +514,17 @@ void TNiceChart::ClearAxis() {
     XAxis.clear();
     YAxis.clear();
     x_caption_made_.clear();
+    x_columns_.clear();
+    x_columns_n_ = 0;
+}
+
+void TNiceChart::MakeXColumns() {
+    x_columns_.clear();
+    x_columns_n_ = XAxis.size();
+    if (!x_px_sorted_) return;
+    for (size_t i = 0; i < XAxis.size(); ++i)
+        if (i == 0 || XAxis[i].Px != XAxis[i - 1].Px)
+            x_columns_.push_back(static_cast<uint32_t>(i));
 }
 
 void TNiceChart::Calculate(int AWidth, int AHeight) {
@@ -655,6 +666,7 @@ void TNiceChart::BuildXAxis() {
             XAxis.push_back(std::move(a));
         }
         x_caption_made_.assign(XAxis.size(), true);
+        MakeXColumns();
         FXTranslate = TValueTranslator{Lowest, Scale, RcChart.Left};
         return;
     }
@@ -695,6 +707,7 @@ void TNiceChart::BuildXAxis() {
         a.Py = RcChart.Bottom;
     }
     x_caption_made_.assign(k, false);
+    MakeXColumns();
 }
 
 size_t TNiceChart::FindXGraduation(double AX) const {

@@ -227,6 +227,7 @@ class TNiceChart {
     void AdjustYAxis();
     void BuildXAxis();
     void CalculateSeries();
+    void MakeXColumns();
     std::string FormatLabel(double Value, TSerieTypeAxis type, const std::string& format) const;
     size_t FindXGraduation(double AX) const; // index, or XAxis.size()
 
@@ -250,6 +251,9 @@ class TNiceChart {
     int marker_ = 0; // index into the marker shapes, chosen by AutoColors
     mutable std::vector<bool> x_caption_made_;
     bool x_px_sorted_ = true; // X graduations in increasing pixel order (a plot not inverted)
+    // First X graduation of each pixel column, from the layout of x_columns_n_ graduations.
+    std::vector<uint32_t> x_columns_;
+    size_t x_columns_n_ = 0;
     // Current canvas state while painting (so each change is one canvas call).
     TPen pen_;
     TBrush brush_;

@@ -121,27 +121,28 @@ void TNiceChart::DrawXAxis(Canvas& c) {
     };
     // Graduations closer than a pixel share a column: the first of a column stands for it (the
     // others would be drawn at the same place), so the work follows the pixels, not the points.
-    auto column_end = [&](size_t i) {
-        if (!x_px_sorted_ || i + 1 >= n || XAxis[i + 1].Px != XAxis[i].Px) return i + 1;
-        const int px = XAxis[i].Px;
-        return static_cast<size_t>(
-            std::upper_bound(XAxis.begin() + i, XAxis.end(), px,
-                             [](int v, const TAxisInfo& a) { return v < a.Px; }) -
-            XAxis.begin());
-    };
-    for (size_t i = 0; i < n; i = column_end(i))
+    // The layout lists the columns; graduations changed since are grouped here.
+    std::vector<uint32_t> scratch;
+    const std::vector<uint32_t>* columns = &x_columns_;
+    if (x_columns_n_ != n || (x_columns_.empty() && n > 0)) {
+        for (size_t i = 0; i < n; ++i)
+            if (i == 0 || !x_px_sorted_ || XAxis[i].Px != XAxis[i - 1].Px)
+                scratch.push_back(static_cast<uint32_t>(i));
+        columns = &scratch;
+    }
+    for (uint32_t i : *columns)
         label_and_tick(i);
 
     if (FShowXGrid && n > 2) {
         SetPen(c, TPen{kGridColor, pen_.Width, TPenStyle::Dot});
-        for (size_t i = 0; i < n;) {
-            const size_t e = column_end(i);
+        for (size_t k = 0; k < columns->size(); ++k) {
+            const size_t i = (*columns)[k];
+            const size_t e = k + 1 < columns->size() ? (*columns)[k + 1] : n;
             // A column holding any graduation but the first and the last gets its line.
             if (e - 1 >= 1 && i <= n - 2) {
                 c.MoveTo(XAxis[i].Px, XAxis[i].Py);
                 c.LineTo(XAxis[i].Px, RcChart.Top);
             }
-            i = e;
         }
         SetPen(c, TPen{clBlack, pen_.Width, pen_.Style});
     }
