@@ -28,6 +28,14 @@ std::string AsNoise(const std::string& s) {
     return out;
 }
 
+// Linux keeps 8 bits without parity on a pseudo-terminal, and glibc fails with EINVAL a
+// 7-bit request that changes nothing else - which is what a host reconnecting at the same
+// setting asks. Output processing on the device side (which a raw-mode host clears, and which
+// a host writing no line feeds never notices) makes every such request change something.
+void KeepOutputProcessing(termios& t) {
+    t.c_oflag |= OPOST | ONLCR;
+}
+
 int64_t SteadyMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -76,7 +84,8 @@ int RunOnPty(FaultyCounter& counter, const RunOptions& options, std::FILE* out) 
     t.c_cflag &= ~(CSIZE | PARENB | CSTOPB);
     t.c_cflag |= (line.data_bits == 7 ? CS7 : CS8) | (line.parity == 'E' ? PARENB : 0) |
                  (line.stop_bits == 2 ? CSTOPB : 0) | CLOCAL | CREAD;
-    tcsetattr(slave, TCSANOW, &t);
+    KeepOutputProcessing(t);
+    ioctl(slave, TCSETS, &t);
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
     // Our own descriptor of the device stays open, so that a host closing and reopening it
     // does not hang up the terminal.
@@ -122,8 +131,13 @@ int RunOnPty(FaultyCounter& counter, const RunOptions& options, std::FILE* out) 
         const Moment now{SteadyMs(), Now()};
 
         termios host{};
+        const bool have_setting = tcgetattr(master, &host) == 0;
+        if (have_setting && !(host.c_oflag & OPOST)) {
+            KeepOutputProcessing(host);
+            ioctl(master, TCSETS, &host);
+        }
         const bool same_line =
-            !options.check_line || tcgetattr(master, &host) != 0 || cfgetospeed(&host) == own_speed;
+            !options.check_line || !have_setting || cfgetospeed(&host) == own_speed;
         if (!same_line && !mismatch_told)
             std::fprintf(stderr, "zelvanor-sim: the host set another line speed; not understood\n");
         mismatch_told = !same_line;
