@@ -27,7 +27,7 @@ bool EntreesSortiesExiste() {
 bool DemarrerSession() {
     TSessionLinks links;
     links.Handlers = ReplyHandlers();
-    // TO FILL when the Gamma Scout dump decoder lands: links.Trt_dump_GammaScout.
+    // The dump decoder left unset is the program's own (Trt_dump_GammaScout of F_Dump).
     Thread_ES = std::make_unique<Tcg_thread_ES>(false, std::move(links));
     Thread_ES_Running = true;
     return true;
