@@ -25,6 +25,9 @@ void Refresh(zel::ModelWindow which) {
     switch (which) {
     case zel::ModelWindow::Main:
         if (w.Principal) w.Principal->UpdateFromModel();
+        // A command under way disables the parameter dialogs' buttons too.
+        if (w.cg_param_vornx && w.cg_param_vornx->isVisible()) w.cg_param_vornx->UpdateFromModel();
+        if (w.cg_param_gamma && w.cg_param_gamma->isVisible()) w.cg_param_gamma->UpdateFromModel();
         break;
     case zel::ModelWindow::Connection:
         if (w.cg_Connection) w.cg_Connection->UpdateFromModel();

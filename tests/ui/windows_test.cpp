@@ -296,12 +296,14 @@ class WindowsTest : public QObject {
         const size_t lines = F_Log.size();
         W().cg_menuitem_CombineCSV->trigger();
         QCOMPARE(F_Log.size(), lines);
-        const std::string f = dir_ + "/data/a.txt";
+        const std::string f = dir_ + "/data/VORN8_00042.txt";
         QVERIFY(AtomicWriteFile(f, "2026/10/16 08:00:00;60;12\r\n"));
+        QVERIFY(AtomicWriteFile(dir_ + "/data/VORN8_00042_Conf.txt", "CGM=VORN8\r\n"));
         dialogs_.files = {f, ""};
         W().cg_menuitem_CombineCSV->trigger();
-        // The file has no counter configuration: its status ends the merge before the second.
-        QVERIFY(F_Log.size() > lines);
+        QCOMPARE(F_Log.size(), lines + 2);
+        QCOMPARE(F_Log[lines].find(GetMessagePgm(CombineFichier1) + f) != std::string::npos, true);
+        QCOMPARE(F_Log.back().find(GetMessagePgm(Abandon)) != std::string::npos, true);
     }
 
     void clockOfAModelTwoAsksFirst() {
