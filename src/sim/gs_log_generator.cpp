@@ -189,7 +189,12 @@ GsLog GenerateGsLog(const GsLogPlan& plan) {
     const double mean = plan.cpm * interval / 60.0;
     const bool v4 = plan.version == 4;
 
-    TDateTime start = IncSecond(plan.end, -plan.hours * 3600.0);
+    // A memory too small for the hours asked keeps the most recent ones, as a counter that
+    // overwrites its oldest records would: the log always reaches `end`.
+    const double room_hours = static_cast<double>(plan.max_bytes > 200 ? plan.max_bytes - 200 : 0) /
+                              2.2 * interval / 3600.0;
+    const double hours = std::min(plan.hours, room_hours);
+    TDateTime start = IncSecond(plan.end, -hours * 3600.0);
     start = v4 ? FloorToSecond(start) : FloorToMinute(start);
     if (v4) {
         // Newer counters open their log with a date, a zero interval and the date again.
@@ -199,7 +204,7 @@ GsLog GenerateGsLog(const GsLogPlan& plan) {
     w.Date(start, v4);
     w.Interval(interval);
 
-    const long planned = std::max(1L, std::lround(plan.hours * 3600.0 / interval));
+    const long planned = std::max(1L, std::lround(hours * 3600.0 / interval));
     const auto fits = [&] {
         return w.size() + 24 <= plan.max_bytes &&
                IncSecond(w.clock(), w.interval()) <= plan.end + 1e-9;

@@ -78,7 +78,7 @@ int EncodeVornInt2(int value) {
 
 VornCounter::VornCounter(const VornOptions& options, const Moment& start)
     : opt_(options), random_(options.seed), next_count_ms_(start.ms + options.period_ms),
-      newest_store_ms_(start.ms), start_ms_(start.ms) {
+      newest_store_ms_(start.ms) {
     for (int h = 0; h < opt_.history_hours && memory_.size() < kMemoryHours; ++h)
         memory_.push_back(static_cast<int>(random_.Poisson(opt_.cpm)));
 }

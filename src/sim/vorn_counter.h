@@ -56,7 +56,6 @@ class VornCounter : public Counter {
     std::deque<int> memory_;  // stored hourly values, oldest first
     int64_t newest_store_ms_; // when the newest value was stored
     double clock_offset_ = 0; // counter's calendar minus the computer's, in days
-    int64_t start_ms_;
     // Parameters.
     bool led_ = false, buzzer_ = false, sievert_ = false;
     int threshold_ = 50;

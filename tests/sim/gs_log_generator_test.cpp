@@ -99,6 +99,8 @@ TEST(GsLogGenerator, StaysWithinTheMemoryOfTheOlderVersions) {
     EXPECT_LE(log.bytes.size(), plan.max_bytes);
     const auto image = GsMemoryImage(log, 12345);
     EXPECT_LE(image.size(), 65536u);
+    // The most recent hours are kept: the log still reaches its end.
+    EXPECT_GT(IncSecond(log.records.back().start, 60 * 60), kEnd);
 }
 
 TEST(GsLogGenerator, MemoryImageHeader) {
