@@ -148,6 +148,15 @@ class LogE2E : public ::testing::Test {
         return false;
     }
 
+    // Reads the program's output until the file appears in the data directory.
+    bool WaitForFile(Child& c, const std::string& name, int ms) {
+        for (const int64_t end = NowMs() + ms; NowMs() < end;) {
+            if (std::filesystem::exists(data_ + name)) return true;
+            c.WaitFor([](const std::string&) { return false; }, 200);
+        }
+        return false;
+    }
+
     std::string dir_, data_;
 };
 
@@ -229,13 +238,7 @@ TEST_F(LogE2E, GammaScoutInStandardModeIsSwitchedToPcModeAndDownloaded) {
     ASSERT_TRUE(cli.started());
     // The dump ends with a second of silence; the decoding result follows.
     ASSERT_TRUE(cli.WaitFor(Is("<- GAMMA-SCOUT Protokoll"), 30000)) << Dump(cli);
-    const size_t before = cli.lines.size();
-    ASSERT_TRUE(cli.WaitFor(
-        [&](const std::string& l) {
-            return l.rfind("-> ", 0) == 0 && cli.lines.size() > before + 2;
-        },
-        30000));
-    usleep(500000);
+    EXPECT_TRUE(WaitForFile(cli, "GS2_23456_DL.txt", 20000));
     EXPECT_EQ(cli.Stop(SIGTERM, 15000), 0);
 
     std::vector<std::string> replies;
@@ -250,6 +253,24 @@ TEST_F(LogE2E, GammaScoutInStandardModeIsSwitchedToPcModeAndDownloaded) {
     EXPECT_GE(Records("GS2_23456_DL.txt"), 1u);
     EXPECT_TRUE(Journalled("Standard"));
     EXPECT_FALSE(Lines("cg_conf.txt").empty());
+}
+
+TEST_F(LogE2E, GammaScout7WithLettersAfterItsVersionIsIdentifiedAndDecoded) {
+    Child sim(ZEL_SIM, {"--model", "GS", "--firmware", "7.02", "--serial", "1020", "--mode", "pc",
+                        "--log-hours", "3"});
+    ASSERT_TRUE(sim.started());
+    const std::string port = PortOf(sim);
+    ASSERT_FALSE(port.empty());
+    CanonicalMode(port);
+    Child cli(ZEL_CLI, {"log", "--port", port, "--line", "4", "--dir", data_, "--do", "Comd_DL"});
+    ASSERT_TRUE(cli.WaitFor(Is("<- GAMMA-SCOUT Protokoll"), 30000)) << Dump(cli);
+    // The silence that ends the dump, then its decoding into the download file.
+    EXPECT_TRUE(WaitForFile(cli, "GS2_01020_DL.txt", 20000));
+    EXPECT_EQ(cli.Stop(SIGTERM, 15000), 0);
+    EXPECT_EQ(cli.Count("<- Version 7.02Lb07 1020 "), 1u) << Dump(cli);
+    // Identified with its serial number and log size: the log was decoded into its files.
+    EXPECT_GE(Records("GS2_01020_DL.txt"), 1u) << Dump(cli);
+    EXPECT_EQ(Lines("GS2_01020_Conf.txt").size(), 3u);
 }
 
 TEST_F(LogE2E, StopDuringALongDumpEndsPromptly) {
