@@ -16,7 +16,7 @@ if [ "${1:-}" = "--sim" ]; then
   sim="${2:-VORN8}"
 fi
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6-dev)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 // zelvanor: the desktop program.
 #include <QApplication>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStyleFactory>
 #include <exception>
 
@@ -28,7 +29,12 @@ int main(int argc, char** argv) {
 
     int rc = 0;
     try {
-        zelui::Windows().Principal->show();
+        zelui::Tprincipal* w = zelui::Windows().Principal;
+        // Centred on the screen at start.
+        w->adjustSize();
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            w->move(screen->availableGeometry().center() - w->rect().center());
+        w->show();
         rc = app.exec();
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, "Zelvanor",
