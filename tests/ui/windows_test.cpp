@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -391,6 +392,51 @@ class WindowsTest : public QObject {
         QCOMPARE(w.cg_param_gamma->windowTitle(), QString("Gamma Scout settings"));
         QCOMPARE(w.cg_a_propos->STATICTEXT1->text(),
                  QString("Control program for VORNx and Gamma Scout Geiger counters"));
+    }
+
+    // The whole road: the connection dialog opens a simulated counter, counts arrive through the
+    // session thread, closing the window saves everything and stops the session.
+    void connectToASimulatedCounterAndClose() {
+        const QString sim = QCoreApplication::applicationDirPath() + "/zelvanor-sim";
+        if (!QFile::exists(sim)) QSKIP("zelvanor-sim is not built");
+        const QString link = QString::fromStdString(dir_) + "/ttySIM";
+        QProcess p;
+        p.start(sim,
+                {"--model", "VORN8", "--serial", "4321", "--period-ms", "2500", "--link", link});
+        QVERIFY(p.waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(link), 5000);
+        qputenv("ZELVANOR_PORTS", link.toUtf8());
+        StartIn(dir_);
+        Tcg_connection& d = *Windows().cg_Connection;
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        const int i = d.cg_liste_connect_com->findText(link);
+        QVERIFY(i >= 0);
+        d.cg_liste_connect_com->setCurrentIndex(i);
+        d.portcom_group->button(1)->click();
+        d.cg_bouton_connect_ok->click();
+        qunsetenv("ZELVANOR_PORTS");
+        QVERIFY(!d.isVisible());
+        QCOMPARE(Fichier_conf.type_compteur_Capture, CVORN8);
+        QVERIFY(W().cg_menu_compteur->isEnabled());
+        QVERIFY(W().cg_menuitem_D->isEnabled());
+        QVERIFY(!W().cg_menuitem_B->isEnabled());
+        QCOMPARE(W().windowTitle(), QString("Zelvanor  - VORN8"));
+        QCOMPARE(W().cg_indicator->color(), 0x00FF00u);
+        // A count line comes in on its own.
+        QTRY_VERIFY_WITH_TIMEOUT(!F_Capture.empty(), 15000);
+        QVERIFY(W().cg_cpm_mn->text() != "0");
+        W().close();
+        ReleaseWindows();
+        p.kill();
+        p.waitForFinished(2000);
+        const std::string data = dir_ + "/data/";
+        QVERIFY(FileExists(data + "cg_conf.txt"));
+        QVERIFY(FileExists(data + "VORN8_04321.txt"));
+        QVERIFY(FileExists(data + "cg_log.txt"));
+        std::string log;
+        QVERIFY(ReadFileBytes(data + "cg_log.txt", log));
+        QVERIFY(log.find("VP=") != std::string::npos);
     }
 
     // Pictures of every window, for a person to look at.
