@@ -24,6 +24,7 @@
 #include "app/app.h"
 #include "base/datetime.h"
 #include "base/regional.h"
+#include "session/emission.h"
 #include "settings/config.h"
 #include "ui/about_box.h"
 #include "ui/chart_widget.h"
@@ -101,6 +102,10 @@ Tprincipal::Tprincipal(QWidget* parent) : QMainWindow(parent) {
         FlipTimerTimer();
         // The next blink fires after the time the model asks for.
         if (Principal.FlipTimer_enabled) FlipTimer.setInterval(Principal.FlipTimer_interval);
+    });
+
+    connect(&close_retry, &QTimer::timeout, this, [this] {
+        if (!Principal.commande_en_cours && !TraitementEnCours) close();
     });
 
     ApplyTexts();
@@ -574,6 +579,14 @@ void Tprincipal::cg_menu_a_proposClick() {
 }
 
 void Tprincipal::closeEvent(QCloseEvent* e) {
+    // A command waiting for its reply, or a reply handler, runs this very event loop: stopping
+    // the session under it would pull the session from under that wait. Close once it is over.
+    if (!shutdown_done && (Principal.commande_en_cours || TraitementEnCours)) {
+        e->ignore();
+        if (!close_retry.isActive()) close_retry.start(100);
+        return;
+    }
+    close_retry.stop();
     if (!shutdown_done) {
         shutdown_done = true;
         FlipTimer.stop();

@@ -88,6 +88,7 @@ class Tprincipal : public QMainWindow {
     QDateTimeEdit* cg_date_deb = nullptr;
     QDateTimeEdit* cg_date_fin = nullptr;
     QTimer FlipTimer;
+    QTimer close_retry; // a close asked for while a command waits, retried afterwards
 
     QMenu* cg_menu_fichier = nullptr;
     QAction* cg_menuitem_connexion = nullptr;

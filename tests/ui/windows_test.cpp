@@ -439,6 +439,17 @@ class WindowsTest : public QObject {
         QVERIFY(log.find("VP=") != std::string::npos);
     }
 
+    void closingWhileACommandWaitsClosesAfterIt() {
+        StartIn(dir_);
+        Principal.commande_en_cours = true;
+        W().close();
+        QVERIFY(AppRunning());
+        QVERIFY(W().isVisible());
+        Principal.commande_en_cours = false;
+        QTRY_VERIFY_WITH_TIMEOUT(!AppRunning(), 2000);
+        QVERIFY(!W().isVisible());
+    }
+
     // Pictures of every window, for a person to look at.
     void screenshots() {
         StartIn(dir_);
