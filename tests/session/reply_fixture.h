@@ -46,6 +46,12 @@ class ReplyTest : public ::testing::Test {
     }
     void TearDown() override {
         T.reset();
+        // Other tests of this program read the same globals.
+        Fichier_conf = type_fichier_conf{};
+        F_Capture.clear();
+        F_DownLoad.clear();
+        F_Dump.clear();
+        Principal.cg_info_status.clear();
         ResetRegional();
         std::filesystem::remove_all(dir_);
     }
