@@ -29,7 +29,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEL_WITH_QT=ON >/dev/null
 targets=(zelvanor zel_shipped_files)
 [ -n "$sim" ] && targets+=(zelvanor-sim)
 cmake --build build -j "$(nproc)" --target "${targets[@]}"
