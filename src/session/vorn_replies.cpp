@@ -1,6 +1,8 @@
 // Replies of the VORN counters: the count of every minute, the memory download, the
 // parameters, the conversion factor and the internal data.
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include "base/datetime.h"
@@ -64,7 +66,10 @@ std::string Format4(double v) {
 
 // The hourly ring: add this minute, move on after 60 minutes, and show the means.
 void SommesHoraires(Tcg_thread_ES& T, int32_t Valeur, double facteur) {
-    T.Cpt_H_mn[T.I_Cpt_H] += Valeur;
+    // A garbled line can carry a count of 27 bits: the hour's sum saturates rather than wraps.
+    const int64_t somme_h = int64_t{T.Cpt_H_mn[T.I_Cpt_H]} + Valeur;
+    T.Cpt_H_mn[T.I_Cpt_H] = static_cast<int32_t>(std::clamp<int64_t>(
+        somme_h, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
     T.Cpt_H_SV[T.I_Cpt_H] += Valeur * facteur;
 
     T.Nb_Mn += 1;

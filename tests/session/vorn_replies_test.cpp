@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -136,6 +137,11 @@ TEST_F(VornReplies, After24HoursMeansCoverTheCompleteHoursOnly) {
     EXPECT_EQ(T->Cpt_H_mn[0], 0);
     EXPECT_TRUE(T->H24);
     EXPECT_EQ(Principal.cg_tr_moy_cpm, "135"); // hours 2 to 25: (20 + ... + 250) / 24
+}
+
+TEST_F(VornReplies, GarbledHugeCountsSaturateTheHourlySum) {
+    Comptes(std::vector<int32_t>(20, 134217727)); // the largest count a line can carry
+    EXPECT_EQ(T->Cpt_H_mn[0], std::numeric_limits<int32_t>::max());
 }
 
 TEST(DecodeDLTest, Encodings) {
