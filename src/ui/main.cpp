@@ -2,13 +2,46 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QStyleFactory>
+#include <csignal>
 #include <exception>
+#include <unistd.h>
 
 #include "base/textfile.h"
 #include "ui/main_window.h"
 #include "ui/qt_ports.h"
 #include "ui/windows.h"
+
+namespace {
+
+// A termination signal (logout, kill, Ctrl+C in a terminal) closes the main window like the Quit
+// command, so the configuration, the capture and the journal are saved. The handler only writes
+// a byte; the window is closed from the event loop.
+int g_signal_pipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char c = 1;
+    [[maybe_unused]] ssize_t n = write(g_signal_pipe[1], &c, 1);
+}
+
+void CloseOnSignals(QObject* owner) {
+    if (pipe(g_signal_pipe) != 0) return;
+    auto* n = new QSocketNotifier(g_signal_pipe[0], QSocketNotifier::Read, owner);
+    QObject::connect(n, &QSocketNotifier::activated, owner, [] {
+        char c;
+        [[maybe_unused]] ssize_t r = read(g_signal_pipe[0], &c, 1);
+        if (zelui::Tprincipal* w = zelui::Windows().Principal) w->close();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(sig, &sa, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -26,6 +59,8 @@ int main(int argc, char** argv) {
     zelui::InstallModelObserver();
     // No command-line argument is read: only the program's own location counts.
     if (!zelui::CreateWindows(zel::ExecutableDir())) return 1;
+
+    CloseOnSignals(&app);
 
     int rc = 0;
     try {
