@@ -170,4 +170,26 @@ void BM_LiveCountClosingTheHour(benchmark::State& state) {
 }
 BENCHMARK(BM_LiveCountClosingTheHour)->Unit(benchmark::kMillisecond);
 
+// The handler's own work: the charts taken away and the statistics showing a viewed file.
+// Last, since its many iterations grow the live capture far beyond a year.
+void BM_LiveCountHandlerOnly(benchmark::State& state) {
+    LiveYear& y = Year();
+    Fichier_conf.Source = CFICHIER;
+    TprincipalModel& p = Principal;
+    TNiceChart* charts[] = {p.chartComptageMn, p.chartComptageSV};
+    TNiceSeries* series[] = {SerieComptageMn, SerieComptageSV};
+    p.chartComptageMn = p.chartComptageSV = nullptr;
+    SerieComptageMn = SerieComptageSV = nullptr;
+    for (auto _ : state) {
+        y.session->Nb_Mn = 0;
+        y.Count(20);
+    }
+    p.chartComptageMn = charts[0];
+    p.chartComptageSV = charts[1];
+    SerieComptageMn = series[0];
+    SerieComptageSV = series[1];
+    Fichier_conf.Source = CCAPTURE;
+}
+BENCHMARK(BM_LiveCountHandlerOnly)->Unit(benchmark::kMicrosecond);
+
 } // namespace
