@@ -12,7 +12,6 @@
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 #include <vector>
 
@@ -167,21 +166,6 @@ std::string Dump(const Child& c) {
     return s;
 }
 
-// A pseudo-terminal keeps 8 bits without parity whatever it is asked, and the kernel refuses
-// (EINVAL) a request for 7 bits with even parity that changes nothing else. The simulator puts
-// its line in raw mode before the program opens it, so the program's own raw 7E1 setting would
-// be refused: put the line back in canonical mode first, as a freshly created terminal is.
-void CanonicalMode(const std::string& port) {
-    const int fd = open(port.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return;
-    termios t{};
-    if (tcgetattr(fd, &t) == 0) {
-        t.c_lflag |= ICANON | ECHO;
-        tcsetattr(fd, TCSANOW, &t);
-    }
-    close(fd);
-}
-
 auto Is(const std::string& s) {
     return [s](const std::string& l) { return l == s; };
 }
@@ -233,7 +217,6 @@ TEST_F(LogE2E, GammaScoutInStandardModeIsSwitchedToPcModeAndDownloaded) {
     const std::string port = PortOf(sim);
     ASSERT_FALSE(port.empty());
 
-    CanonicalMode(port);
     Child cli(ZEL_CLI, {"log", "--port", port, "--line", "3", "--dir", data_, "--do", "Comd_DL"});
     ASSERT_TRUE(cli.started());
     // The dump ends with a second of silence; the decoding result follows.
@@ -261,7 +244,6 @@ TEST_F(LogE2E, GammaScout7WithLettersAfterItsVersionIsIdentifiedAndDecoded) {
     ASSERT_TRUE(sim.started());
     const std::string port = PortOf(sim);
     ASSERT_FALSE(port.empty());
-    CanonicalMode(port);
     Child cli(ZEL_CLI, {"log", "--port", port, "--line", "4", "--dir", data_, "--do", "Comd_DL"});
     ASSERT_TRUE(cli.WaitFor(Is("<- GAMMA-SCOUT Protokoll"), 30000)) << Dump(cli);
     // The silence that ends the dump, then its decoding into the download file.
@@ -280,7 +262,6 @@ TEST_F(LogE2E, StopDuringALongDumpEndsPromptly) {
     ASSERT_TRUE(sim.started());
     const std::string port = PortOf(sim);
     ASSERT_FALSE(port.empty());
-    CanonicalMode(port);
     Child cli(ZEL_CLI, {"log", "--port", port, "--line", "2", "--dir", data_, "--do", "Comd_DL"});
     ASSERT_TRUE(cli.WaitFor(Is("<- GAMMA-SCOUT Protokoll"), 30000)) << Dump(cli);
     ASSERT_TRUE(
