@@ -124,6 +124,8 @@ void AfficheConfiguration() {
     p.cg_alarme_active = c.alerte_active;
     p.cg_alarme_sonore = c.alerte_sonore;
     p.cg_alarme_sonore_enabled = c.alerte_active;
+    // Nothing is connected yet.
+    p.cg_menu_compteur_enabled = false;
 }
 
 // The capture file viewed last; a missing or unreadable one is passed over in silence.
