@@ -78,8 +78,10 @@ TLigneSerie LigneSerie(int32_t PortCom);
 const std::vector<std::string>& LignesSerieTextes();
 
 // The dialog is shown: selects PortCom, shows param_Pret, fills the port list (and selects
-// NomCom). False when there is no serial port at all: pas_de_port has been shown, the counter
-// menu disabled, and the dialog must close itself.
+// NomCom). The list holds the system's serial ports and the existing devices named in the
+// environment variable ZELVANOR_PORTS (comma-separated; a simulated counter). False when there is
+// no serial port at all: pas_de_port has been shown, the counter menu disabled, and the dialog must
+// close itself.
 bool ConnectionFormShow();
 // A click on item `index` of the line setting group (stores PortCom; disconnects when a port
 // is open and the setting changed).
