@@ -1,5 +1,6 @@
 #include "session/emission.h"
 
+#include <mutex>
 #include <string>
 
 #include "base/datetime.h"
@@ -217,9 +218,19 @@ void SetEmission(TCommande Commande, const std::string& S) {
     // One command at a time: a second one asked for from inside this wait (or from a handler
     // that processes events) would wait for a session that cannot become idle.
     if (Principal.commande_en_cours || TraitementEnCours) return;
+    // With no counter connected the session never becomes idle: say so instead of waiting
+    // for ever. The port may also be closed while a command waits; that ends the wait.
+    auto non_connecte = [&T] {
+        std::lock_guard<std::mutex> lock(T.FCS);
+        return T.Etat == NonConnecte;
+    };
+    if (non_connecte()) {
+        Trt_log(GetMessagePgm(zel::non_connecte), true);
+        return;
+    }
     CommandeEnCours(true);
 
-    while (T.Occupe() && !T.Terminated()) {
+    while (T.Occupe() && !T.Terminated() && !non_connecte()) {
         Clock().sleepMs(PasAttente);
         MainThread().processEvents();
     }
@@ -248,7 +259,7 @@ void SetEmission(TCommande Commande, const std::string& S) {
     // a sent line, so a counter that never answers cannot hold every later command.
     if (E.S1.empty() && E.ReponseAttendue != Comd_Rien) T.SetAttenteReponse();
 
-    while (T.Occupe() && !T.Terminated()) {
+    while (T.Occupe() && !T.Terminated() && !non_connecte()) {
         MainThread().processEvents();
         Clock().sleepMs(PasAttente);
     }

@@ -254,6 +254,16 @@ TEST_F(Emission, DisconnectForgetsTheCounter) {
     EXPECT_EQ(Thread_ES->Etat, Initial);
 }
 
+TEST_F(Emission, CommandWithoutAConnectedCounterReturnsAtOnce) {
+    Connecte(CVORN8);
+    Thread_ES->ReinitAutomate(NonConnecte);
+    SetEmission(Comd_VP, "");
+    EXPECT_TRUE(Wire().empty());
+    EXPECT_EQ(Journal(), std::vector<std::string>{Emis(non_connecte)});
+    EXPECT_FALSE(Principal.commande_en_cours);
+    EXPECT_EQ(host_.elapsed, 0u);
+}
+
 TEST_F(Emission, CommandTables) {
     SetRegional(RegionalSettings{'-', '.', '.', "fr", "FR"});
     struct Case {
