@@ -1,45 +1,13 @@
 // zelvanor-cli merge, run as a program.
-#include <gtest/gtest.h>
-
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
+#include "cli_fixture.h"
 
 namespace {
 
-class CliMerge : public ::testing::Test {
+class CliMerge : public CliTest {
   protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/zel_cli_merge_XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-    std::string path(const std::string& n) const { return dir_ + "/" + n; }
-    void write(const std::string& n, const std::string& bytes) const {
-        std::ofstream(path(n), std::ios::binary) << bytes;
-    }
-    std::string read(const std::string& n) const {
-        std::ifstream f(path(n), std::ios::binary);
-        std::stringstream s;
-        s << f.rdbuf();
-        return s.str();
-    }
-    // Exit code of the command; its standard error in `err`.
     int run(const std::string& args, std::string& err) const {
-        const std::string cmd = std::string(ZEL_CLI) + " merge " + args + " 2>" + path("stderr");
-        const int st = std::system(cmd.c_str());
-        err = read("stderr");
-        return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+        return CliTest::run("merge " + args, err);
     }
-    std::string dir_;
 };
 
 TEST_F(CliMerge, MergesFirstFileIntoSecond) {
