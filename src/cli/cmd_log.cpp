@@ -79,7 +79,12 @@ class ConsoleDialogs : public zel::DialogPort {
     void information(const std::string& text) override {
         std::fprintf(stderr, "%s\n", text.c_str());
     }
-    bool okCancel(const std::string&) override { return false; }
+    // The command line names the commands it wants: a confirmation asked on the way (the
+    // clock of a VORN2) is answered OK, and shown.
+    bool okCancel(const std::string& text) override {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return true;
+    }
     int yesNoCancel(const std::string&) override { return 0; }
     bool openFile(const std::string&, const std::string&, const std::string&,
                   std::string&) override {

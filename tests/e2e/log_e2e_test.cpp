@@ -281,4 +281,76 @@ TEST_F(LogE2E, UnknownCommandAndMissingPortAreRefused) {
     EXPECT_TRUE(Lines("cg_log.txt").size() >= 2); // the failure is journalled
 }
 
+// Every model and firmware generation through the headless front end: identified on its own
+// line setting, its memory downloaded (a Gamma Scout log decoded into the download file) and
+// its clock set.
+struct ModelCase {
+    const char* name;
+    std::vector<std::string> sim;
+    const char* line;
+    const char* identity;  // the start of the identification reply
+    const char* clock_ack; // the start of the clock acknowledgement
+};
+
+class LogE2EModels : public LogE2E, public ::testing::WithParamInterface<ModelCase> {};
+
+TEST_P(LogE2EModels, IdentifiedDownloadedAndClockSet) {
+    const ModelCase& c = GetParam();
+    Child sim(ZEL_SIM, c.sim);
+    ASSERT_TRUE(sim.started());
+    const std::string port = PortOf(sim);
+    ASSERT_FALSE(port.empty());
+    Child cli(ZEL_CLI, {"log", "--port", port, "--line", c.line, "--dir", data_, "--do", "Comd_DL",
+                        "--do", "Comd_IN"});
+    ASSERT_TRUE(cli.started());
+    auto starts = [](const std::string& prefix) {
+        return [prefix](const std::string& l) { return l.rfind(prefix, 0) == 0; };
+    };
+    ASSERT_TRUE(cli.WaitFor(starts(std::string("<- ") + c.clock_ack), 45000)) << Dump(cli);
+    EXPECT_EQ(cli.Stop(SIGTERM, 15000), 0);
+    EXPECT_GE(cli.Count(std::string("<- ") + c.identity), 1u) << Dump(cli);
+    size_t downloads = 0;
+    for (const auto& e : std::filesystem::directory_iterator(data_)) {
+        const std::string n = e.path().filename().string();
+        if (n.size() > 7 && n.compare(n.size() - 7, 7, "_DL.txt") == 0 && Records(n) >= 1)
+            ++downloads;
+    }
+    EXPECT_EQ(downloads, 1u) << Dump(cli);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryModel, LogE2EModels,
+    ::testing::Values(
+        ModelCase{"VORN2",
+                  {"--model", "VORN2", "--period-ms", "2500", "--history", "3"},
+                  "0",
+                  "VP=",
+                  "INOK"},
+        ModelCase{"VORN3",
+                  {"--model", "VORN3", "--period-ms", "2500", "--history", "3"},
+                  "1",
+                  "VP=",
+                  "INOK"},
+        ModelCase{"VORN9",
+                  {"--model", "VORN9", "--period-ms", "2500", "--history", "3"},
+                  "1",
+                  "VP=",
+                  "INOK"},
+        ModelCase{"VORN10",
+                  {"--model", "VORN10", "--period-ms", "2500", "--history", "3"},
+                  "1",
+                  "VP=",
+                  "INOK"},
+        ModelCase{"GS543",
+                  {"--model", "GS", "--firmware", "5.43", "--mode", "pc", "--log-hours", "2"},
+                  "2",
+                  "Version 5.43",
+                  "Datum"},
+        ModelCase{"GS601",
+                  {"--model", "GS", "--firmware", "6.01", "--mode", "pc", "--log-hours", "2"},
+                  "3",
+                  "Version 6.01",
+                  "Datum"}),
+    [](const ::testing::TestParamInfo<ModelCase>& i) { return std::string(i.param.name); });
+
 } // namespace
