@@ -80,8 +80,9 @@ void SommesHoraires(Tcg_thread_ES& T, int32_t Valeur, double facteur) {
         if (T.I_Cpt_H > 24) T.I_Cpt_H = 0;
         T.Cpt_H_mn[T.I_Cpt_H] = 0;
         T.Cpt_H_SV[T.I_Cpt_H] = 0;
+        // Once an hour of counts. A capture that can no longer be written must not go unnoticed.
         std::string Nom;
-        SauveCaptureCompteur(Nom); // once an hour of counts
+        if (!SauveCaptureCompteur(Nom)) Trt_log(GetMessagePgm(pb_ecr_fichier) + ": " + Nom, true);
     }
 
     int64_t somme = 0;
