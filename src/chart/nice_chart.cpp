@@ -238,25 +238,52 @@ void TNiceSeries::SetKind(TSeriesKind value) {
     Chart->Changed();
 }
 
-int TNiceSeries::AddXY(double AX, double AY, const std::string& AHint) {
-    TXYInfo info;
-    info.X = AX;
-    info.Y = AY;
-    info.Hint = AHint;
-    Values.push_back(std::move(info));
-    const int index = static_cast<int>(Values.size()) - 1;
+TXYInfo& TNiceSeries::Append(double AX, double AY) {
+    const bool bounds = YBoundsCurrent();
+    TXYInfo& p = Values.emplace_back();
+    p.X = AX;
+    p.Y = AY;
+    if (bounds) {
+        // The same fold as over all points, one step further.
+        y_min_ = std::min(y_min_, AY);
+        y_max_ = std::max(y_max_, AY);
+        y_count_ = Values.size();
+        y_data_ = Values.data();
+    }
+    return p;
+}
+
+int TNiceSeries::AddXY(double AX, double AY) {
+    Append(AX, AY);
     Chart->Changed();
-    return index;
+    return static_cast<int>(Values.size()) - 1;
+}
+
+int TNiceSeries::AddXY(double AX, double AY, const std::string& AHint) {
+    Append(AX, AY).Hint = AHint;
+    Chart->Changed();
+    return static_cast<int>(Values.size()) - 1;
 }
 
 void TNiceSeries::Remove(int Index) {
     if (Index < 0 || Index >= static_cast<int>(Values.size())) return;
     Values.erase(Values.begin() + Index);
+    y_count_ = SIZE_MAX;
     Chart->Changed();
+}
+
+void TNiceSeries::Reserve(size_t n) {
+    const bool bounds = YBoundsCurrent();
+    Values.reserve(n);
+    if (bounds) y_data_ = Values.data();
 }
 
 void TNiceSeries::Clear() {
     Values.clear();
+    y_min_ = std::numeric_limits<double>::max();
+    y_max_ = -std::numeric_limits<double>::max();
+    y_count_ = 0;
+    y_data_ = Values.data();
     Chart->Changed();
 }
 
@@ -272,22 +299,30 @@ double TNiceSeries::GetMaxXValue() const {
         r = std::max(r, p.X);
     return r;
 }
+void TNiceSeries::UpdateYBounds() const {
+    double lo = std::numeric_limits<double>::max(), hi = -std::numeric_limits<double>::max();
+    for (const TXYInfo& p : Values) {
+        lo = std::min(lo, p.Y);
+        hi = std::max(hi, p.Y);
+    }
+    y_min_ = lo;
+    y_max_ = hi;
+    y_count_ = Values.size();
+    y_data_ = Values.data();
+}
 double TNiceSeries::GetMinYValue() const {
-    double r = std::numeric_limits<double>::max();
-    for (const TXYInfo& p : Values)
-        r = std::min(r, p.Y);
-    return r;
+    if (!YBoundsCurrent()) UpdateYBounds();
+    return y_min_;
 }
 double TNiceSeries::GetMaxYValue() const {
-    double r = -std::numeric_limits<double>::max();
-    for (const TXYInfo& p : Values)
-        r = std::max(r, p.Y);
-    return r;
+    if (!YBoundsCurrent()) UpdateYBounds();
+    return y_max_;
 }
 
 void TNiceSeries::MulYValue(double V) {
     for (TXYInfo& p : Values)
         p.Y *= V;
+    y_count_ = SIZE_MAX;
     Chart->Changed();
 }
 
@@ -295,6 +330,7 @@ void TNiceSeries::DivYValue(double V) {
     if (V == 0) return;
     for (TXYInfo& p : Values)
         p.Y /= V;
+    y_count_ = SIZE_MAX;
     Chart->Changed();
 }
 
@@ -352,14 +388,25 @@ void TNiceChart::Clear() {
 
 void TNiceChart::EndUpdate() {
     FUpdating = false;
-    Calculate(width_, height_);
+    Relayout();
     Paint();
 }
 
 void TNiceChart::Changed() {
     if (FUpdating) return;
-    Calculate(width_, height_);
+    Relayout();
     Paint();
+}
+
+void TNiceChart::Relayout() {
+    LayoutFrame(width_, height_);
+    points_stale_ = true;
+}
+
+void TNiceChart::EnsureLayout() {
+    // Inside an update the last layout stands until EndUpdate.
+    if (!points_stale_ || FUpdating) return;
+    LayoutPoints();
 }
 
 void TNiceChart::Paint() {
@@ -501,6 +548,7 @@ std::string TNiceChart::GetLabelY(double Value) const {
 }
 
 const std::string& TNiceChart::XCaption(size_t i) const {
+    EnsureLayoutConst();
     if (i < x_caption_made_.size() && !x_caption_made_[i]) {
         XAxis[i].Caption = GetLabelX(XAxis[i].Value / FAxisXScale);
         x_caption_made_[i] = true;
@@ -528,6 +576,17 @@ void TNiceChart::MakeXColumns() {
 }
 
 void TNiceChart::Calculate(int AWidth, int AHeight) {
+    LayoutFrame(AWidth, AHeight);
+    LayoutPoints();
+}
+
+void TNiceChart::LayoutPoints() {
+    points_stale_ = false;
+    BuildXAxis();
+    CalculateSeries();
+}
+
+void TNiceChart::LayoutFrame(int AWidth, int AHeight) {
     TextMeasurer& m = Measure();
     ClearAxis();
     DestWidth = AWidth;
@@ -590,8 +649,8 @@ void TNiceChart::Calculate(int AWidth, int AHeight) {
         RcLegend = TRect{};
     }
 
-    BuildXAxis();
-    CalculateSeries();
+    // The bar series' effect on the X axis mode belongs to every layout, placed or not.
+    CountBars();
 }
 
 void TNiceChart::BuildYAxis() {
@@ -637,12 +696,16 @@ void TNiceChart::AdjustYAxis() {
     FYTranslate.Base = RcChart.Bottom;
 }
 
-void TNiceChart::BuildXAxis() {
+void TNiceChart::CountBars() {
     if (List.empty() || ChartEmpty) return;
     BarCount = 0;
     for (const auto& s : List)
         if (s->Kind() == skBar) ++BarCount;
     if (BarCount > 0) FAxisXOnePerValue = true;
+}
+
+void TNiceChart::BuildXAxis() {
+    if (List.empty() || ChartEmpty) return;
     const int w = RcChart.Right - RcChart.Left;
     x_px_sorted_ = w >= 0;
 
@@ -718,6 +781,7 @@ size_t TNiceChart::FindXGraduation(double AX) const {
 }
 
 void TNiceChart::ChartToClient(double AX, double AY, int32_t& X, int32_t& Y) const {
+    EnsureLayoutConst();
     if (FAxisXOnePerValue) {
         const size_t i = FindXGraduation(AX);
         if (i < XAxis.size()) X = XAxis[i].Px;

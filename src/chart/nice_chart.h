@@ -3,7 +3,14 @@
 // graduations, lays out title, legend, axes and plot area, and paints the result on a Canvas.
 // The window that shows it (a QWidget in the desktop program, nothing headless) plugs in as a
 // ChartHost; without one the chart still keeps its points and lays itself out at its own size.
+//
+// A change lays out the frame at once (title, legend, Y axis, plot area: a few texts whatever the
+// number of points) and asks the host to repaint. The X axis and the position of every point,
+// whose cost grows with the points, are placed when something first needs them: painting,
+// ChartToClient, ClientToChart, XCaption, EnsureLayout. A chart nobody looks at (headless, or on
+// a page not shown) thus never places its points, however often they change.
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,6 +61,8 @@ class TNiceChart;
 class TNiceSeries {
   public:
     int32_t Top = 0; // offset of this series' entry in the legend box
+    // Read freely; change the points through the methods below, which keep the extremes of Y
+    // that every layout needs.
     std::vector<TXYInfo> Values;
     TNiceChart* Chart = nullptr;
     TBSpline Spline; // used by skSmooth only
@@ -68,7 +77,10 @@ class TNiceSeries {
     TSeriesKind Kind() const { return FKind; }
     void SetKind(TSeriesKind value);
 
-    int AddXY(double AX, double AY, const std::string& AHint = "");
+    int AddXY(double AX, double AY);
+    int AddXY(double AX, double AY, const std::string& AHint);
+    // Room for n points, so that a refill of a known size allocates once.
+    void Reserve(size_t n);
     void Remove(int Index);
     void Clear();
     double GetMinXValue() const;
@@ -81,8 +93,17 @@ class TNiceSeries {
   private:
     friend class TNiceChart;
     TNiceSeries(TNiceChart* AChart, TSeriesKind AKind);
+    // The extremes of Y over the first y_count_ points of the storage at y_data_: kept up to date
+    // by AddXY, worked out again when the points changed otherwise.
+    bool YBoundsCurrent() const { return y_count_ == Values.size() && y_data_ == Values.data(); }
+    void UpdateYBounds() const;
+    TXYInfo& Append(double AX, double AY);
     std::string FCaption = "Series";
     TSeriesKind FKind;
+    mutable double y_min_ = std::numeric_limits<double>::max();
+    mutable double y_max_ = -std::numeric_limits<double>::max();
+    mutable size_t y_count_ = 0; // SIZE_MAX: to be worked out
+    mutable const TXYInfo* y_data_ = nullptr;
 };
 
 // The window a chart lives in.
@@ -189,6 +210,10 @@ class TNiceChart {
     std::string GetLabelY(double Value) const;
     // Pixel of a data point; in one-per-value mode X is left as it was when AX has no graduation.
     void ChartToClient(double AX, double AY, int32_t& X, int32_t& Y) const;
+    // Places the X axis and the points when a change left them to be placed (outside an update).
+    // After a change the frame fields below are current; XAxis, BarWidth and the points' Px, Py,
+    // Rc and BarRuns are only after this, Calculate or a paint.
+    void EnsureLayout();
     // The caption of X graduation i. One-per-value captions are made when first asked for, so a
     // layout of many points does not format a label for every one of them.
     const std::string& XCaption(size_t i) const;
@@ -223,6 +248,13 @@ class TNiceChart {
     friend class TNiceSeries;
     TextMeasurer& Measure();
     void ClearAxis();
+    // Calculate in two steps: the frame (everything but the X axis and the points), then those.
+    void LayoutFrame(int AWidth, int AHeight);
+    void LayoutPoints();
+    // What a change does: the frame at once, the points when needed.
+    void Relayout();
+    void EnsureLayoutConst() const { const_cast<TNiceChart*>(this)->EnsureLayout(); }
+    void CountBars();
     void BuildYAxis();
     void AdjustYAxis();
     void BuildXAxis();
@@ -246,6 +278,7 @@ class TNiceChart {
 
     ChartHost* host_ = nullptr;
     FixedTextMeasurer fixed_measurer_;
+    bool points_stale_ = false; // the frame was laid out, the X axis and points not yet
     int width_ = 300, height_ = 200;
     TColor color_ = clWhite;
     int marker_ = 0; // index into the marker shapes, chosen by AutoColors

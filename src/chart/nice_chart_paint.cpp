@@ -30,6 +30,7 @@ void TNiceChart::SetFont(Canvas& c, const TFontInfo& f) {
 }
 
 void TNiceChart::InternalPaint(Canvas& ACanvas) {
+    EnsureLayout();
     Canvas& c = ACanvas;
     // The canvas' state is unknown: set all three once.
     pen_ = TPen{clBlack, 1, TPenStyle::Solid};
@@ -278,6 +279,7 @@ void TNiceChart::RotTextOut(Canvas& c, int x, int y, int Angle, const std::strin
 // ---- Pointer and selection -----------------------------------------------------------------
 
 bool TNiceChart::ClientToChart(int X, int Y, double& AX, double& AY) const {
+    EnsureLayoutConst();
     AX = 0;
     AY = 0;
     if (X < RcChart.Left || X >= RcChart.Right || Y < RcChart.Top || Y >= RcChart.Bottom)
@@ -356,7 +358,8 @@ void TNiceChart::CreateMetafile(MetafileSink& sink) {
     Canvas& c = sink.Begin(width, height);
     InternalPaint(c);
     sink.End();
-    Calculate(width_, height_);
+    // Back to the window's layout; its points are placed when next needed.
+    Relayout();
 }
 
 } // namespace zel

@@ -1,5 +1,6 @@
 #include "records/statistics.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -71,7 +72,10 @@ erreur_programme StatCSV(const TCaptureList& F, double FacteurConversion, TTypeC
         const double histo_factor = cpm ? 1.0 : FacteurConversion;
         const int64_t deb_ms = DateMs(Fichier_conf.date_deb);
         const int64_t fin_ms = DateMs(Fichier_conf.date_fin);
-        if (SerieHisto) SerieHisto->Values.reserve(F.size());
+        // One point per record at most. The live capture grows by one record a minute: grow the
+        // storage by half at a time rather than by one point each call.
+        if (SerieHisto && SerieHisto->Values.capacity() < F.size())
+            SerieHisto->Reserve(std::max(F.size(), SerieHisto->Values.capacity() * 3 / 2));
 
         for (const TCaptureList::Entry& e : F) {
             if (!e.Valide) {
