@@ -377,9 +377,22 @@ int32_t ParamDialogPourModele(TTypeCompteur t) {
 // ---- Help --------------------------------------------------------------------------------------
 
 std::string AdresseAide(const std::string& Langue) {
-    std::string code = Langue;
-    for (auto& ch : code)
-        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+    // The code comes from cg_conf.txt: anything but letters, digits, "-" and "_" is
+    // percent-encoded, so that no text there can lead to another page or site.
+    static const char hex[] = "0123456789ABCDEF";
+    std::string code;
+    for (const char ch : Langue) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b >= 'A' && b <= 'Z')
+            code += static_cast<char>(b - 'A' + 'a');
+        else if ((b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' || b == '_')
+            code += ch;
+        else {
+            code += '%';
+            code += hex[b >> 4];
+            code += hex[b & 15];
+        }
+    }
     return std::string(kHelpBase) + "/ressources/zelvanor/zelvanor_" + code + ".htm";
 }
 

@@ -143,7 +143,10 @@ bool LireConf() {
         if (ReadKey(V, "Langue")) {
             f.Langue = Trim(SyntRest(V));
         } else if (ReadKey(V, "FichierSon")) {
-            f.Fichier_alarme = Trim(SyntRest(V));
+            // A sound is a file of the sounds directory: a name with a directory in it
+            // would play whatever file it points to, so it is not taken.
+            const std::string son = Trim(SyntRest(V));
+            if (son.find('/') == std::string::npos) f.Fichier_alarme = son;
         } else if (ReadKey(V, "FichierCSV")) {
             f.Fichier_CSV = Trim(SyntRest(V));
         } else if (ReadKey(V, "NomCom")) {
