@@ -276,6 +276,7 @@ int TEntreesSorties::ReadByte(int fd, int ms, unsigned char& b) {
         const int n = poll(broken ? p + 1 : p, broken ? 1 : 2, static_cast<int>(left));
         if (n < 0) {
             if (errno == EINTR) continue;
+            FFault = errno;
             broken = true;
             continue;
         }
@@ -284,10 +285,15 @@ int TEntreesSorties::ReadByte(int fd, int ms, unsigned char& b) {
         if (broken) continue;
         if (p[0].revents & POLLIN) {
             const ssize_t r = read(fd, &b, 1);
-            if (r == 1) return 1;
+            if (r == 1) {
+                FFault = 0;
+                return 1;
+            }
             if (r < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+            FFault = r < 0 ? errno : EIO;
             broken = true; // end of file or EIO: the other end is gone
         } else if (p[0].revents & (POLLERR | POLLHUP | POLLNVAL)) {
+            FFault = EIO;
             broken = true;
         }
     }
@@ -300,6 +306,7 @@ void TEntreesSorties::RECEIVE(int32_t L, int32_t CAR_FIN, int32_t TIMEOUT, std::
         STATUS = ErrPortNotOpen;
         return;
     }
+    FFault = 0;
     const int64_t limit = static_cast<int64_t>(TIMEOUT > 0 ? TIMEOUT : 0) * 1000;
     std::string buf;
     int32_t count = 0;

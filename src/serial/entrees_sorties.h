@@ -35,6 +35,7 @@ class TEntreesSorties : public SerialLine {
     void SEND(const std::string& PDU, int32_t& STATUS) override;
     void RECEIVE(int32_t L, int32_t CAR_FIN, int32_t TIMEOUT, std::string& PDU,
                  int32_t& STATUS) override;
+    int32_t LineFault() const override { return FFault.load(); }
 
     std::atomic<int> HandleUart{-1}; // file descriptor, -1 when closed
     struct termios DCB {};           // the line setting last written to the driver
@@ -45,7 +46,8 @@ class TEntreesSorties : public SerialLine {
     // One byte within ms: 1 read, 0 nothing came, -1 the port is being closed.
     int ReadByte(int fd, int ms, unsigned char& b);
 
-    int FWake = -1; // eventfd that wakes a read or write when the port is closed
+    std::atomic<int32_t> FFault{0}; // errno of a device failure seen by the last reads
+    int FWake = -1;                 // eventfd that wakes a read or write when the port is closed
     std::mutex FGuard;
     std::condition_variable FIdle;
     int FUsers = 0;

@@ -61,6 +61,10 @@ class SerialLine {
     // and PDU untouched.
     virtual void RECEIVE(int32_t L, int32_t CAR_FIN, int32_t TIMEOUT, std::string& PDU,
                          int32_t& STATUS) = 0;
+    // After a RECEIVE that ended in ErrTimeout: the operating-system error code when the device
+    // itself failed meanwhile (the other end hung up, the cable was pulled), 0 when the line was
+    // merely silent.
+    virtual int32_t LineFault() const { return 0; }
 };
 
 } // namespace zel

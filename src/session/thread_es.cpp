@@ -129,6 +129,7 @@ void Tcg_thread_ES::ReinitLocked(Tetat EtatInit) {
 void Tcg_thread_ES::ReinitAutomate(Tetat EtatInit) {
     std::lock_guard<std::mutex> lock(FCS);
     ++FGeneration;
+    FDerniereErreur = 0; // a new start: a line fault is worth telling again
     ReinitLocked(EtatInit);
 }
 
@@ -220,18 +221,34 @@ void Tcg_thread_ES::Step() {
 void Tcg_thread_ES::Listen(uint64_t gen, bool awaitingReply) {
     std::string line;
     int32_t status = ErrPortNotOpen;
-    if (SerialLine* l = Line()) l->RECEIVE(LongueurLigne, RETOUR_CHARIOT, 0, line, status);
+    if (SerialLine* l = Line()) {
+        l->RECEIVE(LongueurLigne, RETOUR_CHARIOT, 0, line, status);
+        if (status == ErrTimeout && l->LineFault() != 0) status = l->LineFault();
+    }
     if (Terminated()) return;
 
     if (status == 0) {
         std::lock_guard<std::mutex> lock(FCS);
         if (gen != FGeneration) return; // the main thread reset the session meanwhile
+        FDerniereErreur = 0;
         BufR.SSynt = std::move(line);
         BufR.Occupe = true;
         BufR.TSynt = WithoutMilliseconds(Horloge().now());
         FAttenteSeule = false; // the reply path below has its own watchdog
         Etat = TraiteReception;
         return;
+    }
+    // A fault of the line itself (a pulled cable) comes back on every read, a second apart:
+    // the user hears of it once, until a line arrives or the session is restarted.
+    if (status != ErrTimeout && status != ErrPortNotOpen) {
+        bool tell;
+        {
+            std::lock_guard<std::mutex> lock(FCS);
+            if (gen != FGeneration) return;
+            tell = status != FDerniereErreur;
+            FDerniereErreur = status;
+        }
+        if (tell) Trt_log(GetIOError(status), true);
     }
     // No line (a partial one is dropped), or no port.
     if (!awaitingReply) {

@@ -3,11 +3,13 @@
 // it saw, and keeps every count it had received.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <poll.h>
+#include <set>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -16,6 +18,8 @@
 
 #include "base/textfile.h"
 #include "records/capture.h"
+#include "settings/config.h"
+#include "settings/messages.h"
 
 extern char** environ;
 
@@ -177,6 +181,17 @@ TEST_F(SimFaultsCli, PulledCableKeepsTheCountsReceived) {
     EXPECT_EQ(Received("CM="), 2u) << Output();
     EXPECT_GE(Records("VORN8_00556.txt"), 1u) << Output();
     EXPECT_EQ(JournalledCounts(), 2u) << Output();
+    // The dead line fails every read for the remaining seconds; the user is told once.
+    std::set<std::string> texts;
+    for (const std::string lang : {"FR", "EN"}) {
+        zel::Fichier_conf.Langue = lang;
+        texts.insert("-> " + zel::GetIOError(EIO));
+    }
+    zel::Fichier_conf.Langue.clear();
+    size_t told = 0;
+    for (const auto& l : out_)
+        told += texts.count(l);
+    EXPECT_EQ(told, 1u) << Output();
 }
 
 } // namespace

@@ -77,6 +77,7 @@ TEST_F(PtyLine, ReadStopsAfterTheEndCharacterAndTheNextReadStartsBehindIt) {
     line.RECEIVE(255, RETOUR_CHARIOT, 0, pdu, st);
     EXPECT_EQ(st, ErrTimeout);
     EXPECT_EQ(pdu, "\n\xC1");
+    EXPECT_EQ(line.LineFault(), 0); // a silent line is no fault
 }
 
 TEST_F(PtyLine, ReadStopsAtTheByteCount) {
@@ -181,7 +182,8 @@ TEST_F(PtyLine, ReadAfterTheOtherEndHungUpWaitsLikeASilentRead) {
     const auto t0 = Clock::now();
     line.RECEIVE(255, RETOUR_CHARIOT, 0, pdu, st);
     EXPECT_EQ(st, ErrTimeout);
-    EXPECT_GE(MsSince(t0), 900); // no busy loop on a dead line
+    EXPECT_GE(MsSince(t0), 900);      // no busy loop on a dead line
+    EXPECT_EQ(line.LineFault(), EIO); // but the session can tell it from silence
 }
 
 TEST_F(PtyLine, WritesFromTwoThreadsDoNotInterleave) {
