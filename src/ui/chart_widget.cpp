@@ -99,6 +99,7 @@ void ChartWidget::setChart(zel::TNiceChart* chart) {
 }
 
 void ChartWidget::render() {
+    stale_ = false;
     const qreal dpr = devicePixelRatioF();
     image_ = QImage(size() * dpr, QImage::Format_RGB32);
     image_.setDevicePixelRatio(dpr);
@@ -110,11 +111,18 @@ void ChartWidget::render() {
 }
 
 void ChartWidget::PaintNow(zel::TNiceChart&) {
-    render();
+    // Painted (and laid out) when shown; a hidden page receives no paint event.
+    stale_ = true;
     update();
 }
 
+QImage ChartWidget::picture() {
+    if (stale_) render();
+    return image_;
+}
+
 void ChartWidget::DrawFocusRect(const zel::TRect& r) {
+    if (stale_) render();
     if (image_.isNull()) return;
     QPainter p(&image_);
     QPainterCanvas canvas(p);
@@ -131,7 +139,7 @@ void ChartWidget::ChartDestroyed(zel::TNiceChart& chart) {
 }
 
 void ChartWidget::paintEvent(QPaintEvent*) {
-    if (image_.isNull() || image_.deviceIndependentSize().toSize() != size()) render();
+    if (stale_ || image_.isNull() || image_.deviceIndependentSize().toSize() != size()) render();
     QPainter p(this);
     p.drawImage(0, 0, image_);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // A widget that shows a TNiceChart: it keeps the chart's picture in a backing image, paints the
-// chart again whenever the chart asks, passes resizes to the chart and reports the mouse.
+// chart again when the chart has asked and the picture is next shown (a chart on a page not
+// shown is never laid out nor painted), passes resizes to the chart and reports the mouse.
 #include <QByteArray>
 #include <QImage>
 #include <QWidget>
@@ -21,8 +22,8 @@ class ChartWidget : public QWidget, public zel::ChartHost {
     zel::TNiceChart* chart() const { return chart_; }
     void setChart(zel::TNiceChart* chart);
 
-    // The picture as shown (what the last paint of the chart produced).
-    QImage picture() const { return image_; }
+    // The picture as shown: the chart painted again first when it asked since the last paint.
+    QImage picture();
     // The chart's vector picture (laid out for 800 x 600 or larger) as an SVG document.
     QByteArray createSvg();
     // The same picture rendered to an image.
@@ -54,6 +55,7 @@ class ChartWidget : public QWidget, public zel::ChartHost {
     zel::TNiceChart* chart_ = nullptr;
     QtTextMeasurer measurer_;
     QImage image_;
+    bool stale_ = true; // the chart asked for a paint since image_ was made
 };
 
 // Renders a chart laid out at width x height into an image (screenshots, tests).
