@@ -227,6 +227,28 @@ void Tcg_thread_ES::Listen(uint64_t gen, bool awaitingReply) {
     }
     if (Terminated()) return;
 
+    // A line longer than one read (noise at the wrong speed, a stream without a carriage
+    // return) is no reply: its pieces are dropped up to its end, and the user told once.
+    if (status == 0) {
+        const bool piece = line.size() >= static_cast<size_t>(LongueurLigne) &&
+                           line.back() != static_cast<char>(RETOUR_CHARIOT);
+        if (piece || FLigneTropLongue) {
+            if (piece && !FLigneTropLongue) Trt_log(GetMessagePgm(Cmd_Compteur_Incorrecte), true);
+            FLigneTropLongue = piece;
+            bool giveUp = false;
+            {
+                std::lock_guard<std::mutex> lock(FCS);
+                if (gen != FGeneration) return;
+                if (awaitingReply)
+                    giveUp = TickPassed(Horloge().tickMs(), Watchdog);
+                else if (AEmettre)
+                    Etat = TraiteEmission;
+            }
+            if (giveUp) GiveUpReply(gen);
+            return;
+        }
+    }
+
     if (status == 0) {
         std::lock_guard<std::mutex> lock(FCS);
         if (gen != FGeneration) return; // the main thread reset the session meanwhile

@@ -180,8 +180,9 @@ class Tcg_thread_ES {
     // Bumped by every ReinitAutomate of the main thread: a pass of the loop that began before
     // it must not overwrite the state the main thread has just set.
     uint64_t FGeneration = 0;
-    bool FAttenteSeule = false;  // SetAttenteReponse pending
-    int32_t FDerniereErreur = 0; // line fault last journalled, 0 when none since
+    bool FAttenteSeule = false;    // SetAttenteReponse pending
+    int32_t FDerniereErreur = 0;   // line fault last journalled, 0 when none since
+    bool FLigneTropLongue = false; // inside a line longer than one read (session thread)
     std::atomic<bool> FTerminated{false};
     std::atomic<bool> FFinished{false};
     std::thread FThread;

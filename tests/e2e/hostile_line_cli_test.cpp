@@ -1,0 +1,137 @@
+// zelvanor-cli log against a counter end held by the test: a reply cut in the middle, a long
+// stream without a carriage return, then count lines every 10 ms. The program keeps running and
+// keeps every count.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <poll.h>
+#include <pty.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "base/textfile.h"
+#include "records/capture.h"
+
+extern char** environ;
+
+namespace {
+
+using Steady = std::chrono::steady_clock;
+
+bool WriteAll(int fd, const std::string& s) {
+    size_t done = 0;
+    while (done < s.size()) {
+        const ssize_t w = write(fd, s.data() + done, s.size() - done);
+        if (w < 0) {
+            if (errno == EINTR || errno == EAGAIN) continue;
+            return false;
+        }
+        done += static_cast<size_t>(w);
+    }
+    return true;
+}
+
+// Reads what the host sends until a request ending in CR that starts with `first` arrives.
+bool AwaitRequest(int fd, char first, int ms) {
+    std::string got;
+    const auto end = Steady::now() + std::chrono::milliseconds(ms);
+    while (Steady::now() < end) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 100) <= 0) continue;
+        char c;
+        if (read(fd, &c, 1) != 1) return false;
+        if (c != '\r') {
+            got += c;
+            continue;
+        }
+        if (!got.empty() && got[0] == first) return true;
+        got.clear();
+    }
+    return false;
+}
+
+TEST(HostileLineCli, CutReplyLongLineAndFastCountsKeepEveryCount) {
+    const std::string dir = std::string(ZEL_BINARY_DIR) + "/hostile_line_cli/";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+
+    int master = -1, slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+
+    const std::string out_file = dir + "cli_out.txt";
+    const int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_adddup2(&fa, out, 1);
+    std::vector<std::string> args = {ZEL_CLI, "log",   "--port",     name,         "--line",
+                                     "1",     "--dir", dir + "data", "--duration", "25"};
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t cli = -1;
+    ASSERT_EQ(posix_spawn(&cli, ZEL_CLI, &fa, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&fa);
+    close(out);
+
+    // The counter: identity and factor on request, then the faults.
+    constexpr int kFastCounts = 400; // 4 s of a count line every 10 ms
+    const bool identified = AwaitRequest(master, 'V', 10000) &&
+                            WriteAll(master, "VP=2.1,VORN8,777\r") &&
+                            AwaitRequest(master, 'F', 10000) && WriteAll(master, "CF=0.0057\r");
+    EXPECT_TRUE(identified);
+    if (identified) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        WriteAll(master, "CM=1"); // cut: the rest never comes
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        WriteAll(master, std::string(1 << 20, 'A')); // 1 MB without a carriage return
+        WriteAll(master, "\r");
+        for (int i = 0; i < kFastCounts; ++i) {
+            WriteAll(master, "CM=7\r");
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+
+    int status = -1;
+    const auto end = Steady::now() + std::chrono::seconds(45);
+    while (waitpid(cli, &status, WNOHANG) == 0 && Steady::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (Steady::now() >= end) {
+        kill(cli, SIGKILL);
+        waitpid(cli, &status, 0);
+    }
+    close(master);
+    close(slave);
+    ASSERT_TRUE(WIFEXITED(status)) << "the program did not end by itself";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    zel::TextList lines;
+    zel::LoadTextFile(out_file, lines);
+    size_t counts = 0, cut = 0, pieces = 0, told = 0;
+    for (const auto& l : lines) {
+        counts += l == "<- CM=7";
+        cut += l.rfind("<- CM=1", 0) == 0;
+        pieces += l.rfind("<- AAAA", 0) == 0;
+        told += l == "-> Incorrect command received from the counter" ||
+                l == "-> Commande incorrecte reçue du compteur";
+    }
+    EXPECT_EQ(counts, static_cast<size_t>(kFastCounts));
+    EXPECT_EQ(cut, 0u); // the cut reply is dropped, not taken as a count
+    // The long line is no reply: told once, not piece by piece.
+    EXPECT_EQ(pieces, 0u);
+    EXPECT_EQ(told, 1u);
+    zel::TCaptureList capture;
+    ASSERT_TRUE(capture.load(dir + "data/VORN8_00777.txt"));
+    EXPECT_GE(capture.size(), 1u);
+}
+
+} // namespace
