@@ -73,7 +73,7 @@ TEST(HostileLineCli, CutReplyLongLineAndFastCountsKeepEveryCount) {
     posix_spawn_file_actions_init(&fa);
     posix_spawn_file_actions_adddup2(&fa, out, 1);
     std::vector<std::string> args = {ZEL_CLI, "log",   "--port",     name,         "--line",
-                                     "1",     "--dir", dir + "data", "--duration", "25"};
+                                     "1",     "--dir", dir + "data", "--duration", "50"};
     std::vector<char*> argv;
     for (auto& a : args)
         argv.push_back(a.data());
@@ -101,8 +101,22 @@ TEST(HostileLineCli, CutReplyLongLineAndFastCountsKeepEveryCount) {
         }
     }
 
+    // Once every count has been journalled (or after a while), the user stops the program.
+    auto countsSeen = [&] {
+        zel::TextList now;
+        zel::LoadTextFile(out_file, now);
+        size_t n = 0;
+        for (const auto& l : now)
+            n += l == "<- CM=7";
+        return n;
+    };
+    for (auto until = Steady::now() + std::chrono::seconds(20);
+         countsSeen() < static_cast<size_t>(kFastCounts) && Steady::now() < until;)
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    kill(cli, SIGTERM);
+
     int status = -1;
-    const auto end = Steady::now() + std::chrono::seconds(45);
+    const auto end = Steady::now() + std::chrono::seconds(15);
     while (waitpid(cli, &status, WNOHANG) == 0 && Steady::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     if (Steady::now() >= end) {
