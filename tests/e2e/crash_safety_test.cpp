@@ -152,7 +152,7 @@ TEST_F(CrashSafety, KilledWhileSavingLeavesOldOrNewContent) {
             }
             // Anywhere from before the first write to the third save or so.
             usleep(std::uniform_int_distribution<useconds_t>(
-                0, static_cast<useconds_t>(3 * took + 1000))(rng));
+                0, static_cast<useconds_t>(4 * took + 2000))(rng));
             kill(pid, SIGKILL);
             int status = 0;
             waitpid(pid, &status, 0);
@@ -161,12 +161,21 @@ TEST_F(CrashSafety, KilledWhileSavingLeavesOldOrNewContent) {
             const bool whole = now == oldBytes || now == newBytes;
             EXPECT_TRUE(whole) << "kill " << kill_no << ": " << now.size() << " bytes";
             ++seen[now == oldBytes ? "old" : now == newBytes ? "new" : "broken"];
+            // A temporary file left behind shows the kill landed inside a save.
+            bool inside = false;
+            for (const auto& e : fs::directory_iterator(dir))
+                if (e.path().filename().string().find(".tmp") != std::string::npos) {
+                    inside = true;
+                    fs::remove(e.path());
+                }
+            seen["inside"] += inside;
         }
         // The kills landed both before and after a save completed.
         EXPECT_GT(seen["old"], 0);
         EXPECT_GT(seen["new"], 0);
-        std::printf("[ %s ] %d kills: old %d, new %d, broken %d\n", kind.name.c_str(),
-                    kKillsPerKind, seen["old"], seen["new"], seen["broken"]);
+        std::printf("[ %s ] %d kills: old %d, new %d, broken %d, inside a save %d\n",
+                    kind.name.c_str(), kKillsPerKind, seen["old"], seen["new"], seen["broken"],
+                    seen["inside"]);
     }
 }
 
