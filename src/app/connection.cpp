@@ -7,6 +7,7 @@
 #include "app/app.h"
 #include "app/session_link.h"
 #include "base/ports.h"
+#include "base/text_util.h"
 #include "model/model.h"
 #include "session/emission.h"
 #include "settings/config.h"
@@ -16,10 +17,6 @@
 namespace zel {
 
 namespace {
-
-char UpperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;

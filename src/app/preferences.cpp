@@ -6,6 +6,7 @@
 
 #include "app/app.h"
 #include "base/ports.h"
+#include "base/text_util.h"
 #include "model/model.h"
 #include "settings/config.h"
 #include "settings/journal.h"
@@ -15,25 +16,10 @@ namespace zel {
 
 namespace {
 
-std::string Upper(std::string s) {
-    for (auto& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
-
-std::string Trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
-        --e;
-    return s.substr(b, e - b);
-}
-
 // Every occurrence of the extension removed, in any case.
 std::string SansExtension(std::string name, const std::string& ext) {
-    const std::string up = Upper(ext);
-    for (size_t p = 0; (p = Upper(name).find(up, p)) != std::string::npos;)
+    const std::string up = UpperAscii(ext);
+    for (size_t p = 0; (p = UpperAscii(name).find(up, p)) != std::string::npos;)
         name.erase(p, ext.size());
     return name;
 }
@@ -43,10 +29,10 @@ std::vector<std::string> Fichiers(const std::string& dir, const std::string& ext
     std::vector<std::string> out;
     DIR* d = opendir(dir.empty() ? "." : dir.c_str());
     if (!d) return out;
-    const std::string up = Upper(ext);
+    const std::string up = UpperAscii(ext);
     while (dirent* e = readdir(d)) {
         const std::string n = e->d_name;
-        if (n.size() <= ext.size() || Upper(n.substr(n.size() - ext.size())) != up) continue;
+        if (n.size() <= ext.size() || UpperAscii(n.substr(n.size() - ext.size())) != up) continue;
         out.push_back(n);
     }
     closedir(d);
@@ -63,7 +49,7 @@ void PreferenceFormCreate() {
     TPreferenceModel& m = cg_preference;
     m.cg_pref_langue.clear();
     for (const auto& f : Fichiers(Repertoire_langues, ".txt")) {
-        std::string entry = Trim(SansExtension(f, ".txt"));
+        std::string entry = TrimControl(SansExtension(f, ".txt"));
         for (auto& c : entry) {
             if (c == ' ') break;
             if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -73,16 +59,16 @@ void PreferenceFormCreate() {
     ChangeLanguePreference();
     m.cg_liste_alarme.clear();
     for (const auto& f : Fichiers(Repertoire_son, ".wav"))
-        m.cg_liste_alarme.push_back(Trim(SansExtension(f, ".wav")));
+        m.cg_liste_alarme.push_back(TrimControl(SansExtension(f, ".wav")));
     ModelChanged(ModelWindow::Preferences);
 }
 
 void PreferenceFormShow() {
     TPreferenceModel& m = cg_preference;
     m.LangueSelectionne = Fichier_conf.Langue;
-    const std::string code = Upper(Fichier_conf.Langue);
+    const std::string code = UpperAscii(Fichier_conf.Langue);
     for (size_t i = 0; i < m.cg_pref_langue.size(); ++i)
-        if (Upper(m.cg_pref_langue[i]).find(code) != std::string::npos) {
+        if (UpperAscii(m.cg_pref_langue[i]).find(code) != std::string::npos) {
             m.cg_pref_langue_index = static_cast<int>(i);
             break;
         }

@@ -11,7 +11,5 @@ int32_t RoundToInt(double v);
 // Lines of a caption: CR, LF or CR LF end a line; a final line break adds no empty line and an
 // empty text has no line.
 std::vector<std::string> SplitCaptionLines(const std::string& text);
-// Without leading and trailing blanks and control characters.
-std::string TrimText(const std::string& s);
 
 } // namespace zel

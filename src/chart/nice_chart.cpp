@@ -10,6 +10,7 @@
 
 #include "base/datetime.h"
 #include "base/regional.h"
+#include "base/text_util.h"
 #include "chart/chart_util.h"
 
 namespace zel {
@@ -163,15 +164,6 @@ std::vector<std::string> SplitCaptionLines(const std::string& text) {
     }
     if (pending) lines.push_back(cur);
     return lines;
-}
-
-std::string TrimText(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
-        --e;
-    return s.substr(b, e - b);
 }
 
 // ---- Fixed metrics -----------------------------------------------------------------------
@@ -634,9 +626,9 @@ void TNiceChart::LayoutFrame(int AWidth, int AHeight) {
         for (size_t i = 0; i < List.size(); ++i) {
             TNiceSeries& s = *List[i];
             s.Top = lh;
-            const std::vector<std::string> lines = SplitCaptionLines(TrimText(s.Caption()));
+            const std::vector<std::string> lines = SplitCaptionLines(TrimControl(s.Caption()));
             for (const std::string& line : lines)
-                lw = std::max(lw, m.TextWidth(FNormalFont, TrimText(line)));
+                lw = std::max(lw, m.TextWidth(FNormalFont, TrimControl(line)));
             lh += std::max(static_cast<int>(lines.size()) * th2, LEGEND_ITEM);
             if (i + 1 < List.size()) lh += SMALL_MARGIN;
         }

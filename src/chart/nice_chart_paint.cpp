@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "base/text_util.h"
 #include "chart/chart_util.h"
 #include "chart/nice_chart.h"
 
@@ -68,8 +69,8 @@ void TNiceChart::DrawLegend(Canvas& c) {
     const int x = r.Left + 32;
     for (const auto& s : List) {
         int y = r.Top + s->Top;
-        for (const std::string& line : SplitCaptionLines(TrimText(s->Caption()))) {
-            c.TextOut(x, y + dy, TrimText(line));
+        for (const std::string& line : SplitCaptionLines(TrimControl(s->Caption()))) {
+            c.TextOut(x, y + dy, TrimControl(line));
             y += th;
         }
     }

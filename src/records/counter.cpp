@@ -8,6 +8,7 @@
 
 #include "base/numfmt.h"
 #include "base/regional.h"
+#include "base/text_util.h"
 #include "base/textfile.h"
 #include "records/capture.h"
 #include "scan/scanner.h"
@@ -42,21 +43,6 @@ bool is_known(TTypeCompteur V) {
     return V >= CVORN2 && V <= GAMMA_SCOUT2;
 }
 
-std::string to_upper(std::string s) {
-    for (auto& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    return s;
-}
-
-std::string trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 32)
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32)
-        --e;
-    return s.substr(b, e - b);
-}
-
 // The file name part (after the last directory separator).
 std::string file_part(const std::string& Nom) {
     const size_t slash = Nom.find_last_of('/');
@@ -82,11 +68,11 @@ bool find_conf_file(const std::string& stem, std::string& path) {
         path = written;
         return true;
     }
-    const std::string wanted = to_upper(stem + "_conf.txt");
+    const std::string wanted = UpperAscii(stem + "_conf.txt");
     std::vector<std::string> found;
     if (DIR* d = ::opendir(Repertoire_conf.empty() ? "." : Repertoire_conf.c_str())) {
         while (const dirent* e = ::readdir(d))
-            if (to_upper(e->d_name) == wanted) found.emplace_back(e->d_name);
+            if (UpperAscii(e->d_name) == wanted) found.emplace_back(e->d_name);
         ::closedir(d);
     }
     if (found.empty()) return false;
@@ -131,7 +117,7 @@ std::string DonnePrefixe(TTypeCompteur V) {
 }
 
 TTypeCompteur DonneCompteur(const std::string& S) {
-    const std::string n = to_upper(trim(S));
+    const std::string n = UpperAscii(TrimControl(S));
     if (n == "VORN2") return CVORN2;
     if (n == "VORN3" || n == "VORN4" || n == "VORN5" || n == "VORN6") return CVORN3;
     if (n == "VORN8") return CVORN8;

@@ -5,6 +5,7 @@
 
 #include "base/ports.h"
 #include "base/regional.h"
+#include "base/text_util.h"
 #include "base/textfile.h"
 #include "scan/scanner.h"
 #include "settings/language.h"
@@ -27,21 +28,6 @@ const char* const kComComments[] = {
     " (460800bps, 7bits, 1 stop, Parity even)",
 };
 constexpr int kComChoices = 5;
-
-std::string Trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 32)
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32)
-        --e;
-    return s.substr(b, e - b);
-}
-
-std::string UpperAscii(std::string s) {
-    for (auto& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
 
 // "key =" at the start of the line, the key as a whole word in any case. On success the cursor
 // stands after the "=".
@@ -87,7 +73,7 @@ bool ReadDate(const std::string& text, TDateTime& t) {
 // A window date; what does not read as one (or reads as 0) is replaced by `now`.
 TDateTime ReadWindowDate(const TAnalSynt& V, TDateTime now) {
     TDateTime d = 0;
-    if (!ReadDate(Trim(SyntRest(V)), d) || d == 0) return now;
+    if (!ReadDate(TrimControl(SyntRest(V)), d) || d == 0) return now;
     return d;
 }
 
@@ -141,16 +127,16 @@ bool LireConf() {
         V.SSynt = line;
         SyntInit(V);
         if (ReadKey(V, "Langue")) {
-            f.Langue = Trim(SyntRest(V));
+            f.Langue = TrimControl(SyntRest(V));
         } else if (ReadKey(V, "FichierSon")) {
             // A sound is a file of the sounds directory: a name with a directory in it
             // would play whatever file it points to, so it is not taken.
-            const std::string son = Trim(SyntRest(V));
+            const std::string son = TrimControl(SyntRest(V));
             if (son.find('/') == std::string::npos) f.Fichier_alarme = son;
         } else if (ReadKey(V, "FichierCSV")) {
-            f.Fichier_CSV = Trim(SyntRest(V));
+            f.Fichier_CSV = TrimControl(SyntRest(V));
         } else if (ReadKey(V, "NomCom")) {
-            f.NomCom = Trim(SyntRest(V));
+            f.NomCom = TrimControl(SyntRest(V));
         } else if (ReadKey(V, "SeuilAlarme")) {
             int32_t n = 0;
             if (SyntInt(V, n)) f.alerte_comptage = n;

@@ -2,6 +2,7 @@
 
 #include "base/ports.h"
 #include "base/regional.h"
+#include "base/text_util.h"
 #include "model/model.h"
 #include "settings/config.h"
 #include "settings/messages.h"
@@ -26,14 +27,10 @@ void AddJournalLine(const std::string& M, bool HostToCounter) {
     ModelChanged(ModelWindow::Main);
 }
 
-char Upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (Upper(a[i]) != Upper(b[i])) return false;
+        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
     return true;
 }
 

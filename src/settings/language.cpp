@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "base/regional.h"
+#include "base/text_util.h"
 #include "scan/scanner.h"
 #include "settings/config.h"
 #include "settings/messages.h"
@@ -28,14 +29,10 @@ const SectionName kSections[] = {
     {FenetreParamGS, "ParametreGS"},
 };
 
-char Upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 bool SameIgnoringCase(const std::string& a, const char* b) {
     size_t i = 0;
     for (; i < a.size() && b[i]; ++i)
-        if (Upper(a[i]) != Upper(b[i])) return false;
+        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
     return i == a.size() && !b[i];
 }
 
@@ -154,7 +151,7 @@ std::string ExtractLangueString(const std::string& S) {
     std::string out;
     for (char c : S) {
         if (c == ' ') break;
-        out += Upper(c);
+        out += UpperAscii(c);
     }
     return out;
 }
@@ -166,7 +163,7 @@ void GetLanguageIDs(std::string& Lang, std::string& FallbackLang) {
     if (!r.language.empty()) {
         TAnalSynt V;
         for (size_t i = 0; i < r.language.size() && i < 2; ++i)
-            V.SSynt += Upper(r.language[i]);
+            V.SSynt += UpperAscii(r.language[i]);
         SyntInit(V);
         SyntDonneIdent(V, FallbackLang);
     }
