@@ -15,61 +15,19 @@
 #include "records/capture.h"
 #include "records/counter.h"
 #include "settings/config.h"
+#include "year_file.h"
 
 using namespace zel;
 
 namespace {
 
-constexpr int kYearMinutes = 525600;
-
-// A scratch data directory holding the year file and its counter configuration.
-struct YearFile {
-    std::string dir;
-    std::string path;
-    size_t bytes = 0;
-    TCaptureList list;
-
-    YearFile() {
-        SetRegional(RegionalSettings{'/', ':', '.', "fr", "FR"});
-        char tmpl[] = "/tmp/zel_capture_bench_XXXXXX";
-        if (!::mkdtemp(tmpl)) std::abort();
-        dir = tmpl;
-        Repertoire_conf = dir + "/";
-        path = Repertoire_conf + "VORN3_00001.txt";
-        const TDateTime start = EncodeDateTime(2024, 1, 1);
-        uint32_t seed = 12345;
-        TCaptureList gen;
-        for (int i = 0; i < kYearMinutes; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            AjoutValeurCSV(gen, IncSecond(start, 60.0 * i), 60, 10 + static_cast<int>(seed >> 28));
-        }
-        if (!gen.save(path) ||
-            !SauveConfCompteur(NomFichierConfCompteur("VORN3_00001"), CVORN3, 0.0057))
-            std::abort();
-        bytes = std::filesystem::file_size(path);
-        erreur_programme st;
-        if (!ChargeDonnees(list, path, st) || list.size() != kYearMinutes) std::abort();
-    }
-    ~YearFile() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
-    }
-};
+using benchyear::CountLineEnds;
+using benchyear::kYearMinutes;
+using benchyear::YearFile;
 
 YearFile& Year() {
-    static YearFile y;
+    static YearFile y(28);
     return y;
-}
-
-size_t CountLineEnds(const std::string& b) {
-    size_t n = 0;
-    const char* p = b.data();
-    const char* end = p + b.size();
-    while ((p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p))))) {
-        ++n;
-        ++p;
-    }
-    return n;
 }
 
 // Reading the file and counting its line ends: the floor of any loader.

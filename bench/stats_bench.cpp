@@ -18,43 +18,18 @@
 #include "records/counter.h"
 #include "records/statistics.h"
 #include "settings/config.h"
+#include "year_file.h"
 
 using namespace zel;
 
 namespace {
 
-constexpr int kYearMinutes = 525600;
+using benchyear::kYearMinutes;
 
-struct YearFile {
-    std::string dir, path;
-    size_t bytes = 0;
-    TCaptureList list;
-
-    YearFile() {
-        SetRegional(RegionalSettings{'/', ':', '.', "fr", "FR"});
-        char tmpl[] = "/tmp/zel_stats_bench_XXXXXX";
-        if (!::mkdtemp(tmpl)) std::abort();
-        dir = tmpl;
-        Repertoire_conf = dir + "/";
-        path = Repertoire_conf + "VORN3_00001.txt";
-        const TDateTime start = EncodeDateTime(2024, 1, 1);
-        uint32_t seed = 12345;
-        TCaptureList gen;
-        for (int i = 0; i < kYearMinutes; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            AjoutValeurCSV(gen, IncSecond(start, 60.0 * i), 60, 10 + static_cast<int>(seed >> 27));
-        }
-        if (!gen.save(path) ||
-            !SauveConfCompteur(NomFichierConfCompteur("VORN3_00001"), CVORN3, 0.0057))
-            std::abort();
-        bytes = std::filesystem::file_size(path);
-        erreur_programme st;
-        if (!ChargeDonnees(list, path, st) || list.size() != kYearMinutes) std::abort();
+// The year, with the viewing window over it.
+struct YearFile : benchyear::YearFile {
+    YearFile() : benchyear::YearFile(27) {
         if (!MetAJourDate(list)) std::abort();
-    }
-    ~YearFile() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
     }
 };
 
@@ -87,13 +62,7 @@ void BM_BareScan(benchmark::State& state) {
     for (auto _ : state) {
         std::string b;
         ReadFileBytes(y.path, b);
-        size_t n = 0;
-        const char* p = b.data();
-        const char* end = p + b.size();
-        while ((p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p))))) {
-            ++n;
-            ++p;
-        }
+        size_t n = benchyear::CountLineEnds(b);
         benchmark::DoNotOptimize(n);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * y.bytes));

@@ -107,14 +107,14 @@ std::string FormatChartValue(const std::string& format, double value) {
             continue;
         }
         const char conv = format[j];
-        std::string spec = "%" + flags;
-        if (width >= 0) spec += std::to_string(width);
+        std::string directive = "%" + flags;
+        if (width >= 0) directive += std::to_string(width);
         char buf[512];
         if (InSet("fFeEgG", conv)) {
             if (prec < 0 && (conv == 'f' || conv == 'F')) prec = 2; // the classic default
-            if (prec >= 0) spec += "." + std::to_string(prec);
-            spec += conv;
-            std::snprintf(buf, sizeof buf, spec.c_str(), value);
+            if (prec >= 0) directive += "." + std::to_string(prec);
+            directive += conv;
+            std::snprintf(buf, sizeof buf, directive.c_str(), value);
             out += buf;
             used = true;
         } else if (InSet("diu", conv)) {
@@ -125,9 +125,9 @@ std::string FormatChartValue(const std::string& format, double value) {
                 v = r >= 9.2e18    ? std::numeric_limits<long long>::max()
                     : r <= -9.2e18 ? std::numeric_limits<long long>::min()
                                    : static_cast<long long>(r);
-            if (prec >= 0) spec += "." + std::to_string(prec);
-            spec += "lld";
-            std::snprintf(buf, sizeof buf, spec.c_str(), v);
+            if (prec >= 0) directive += "." + std::to_string(prec);
+            directive += "lld";
+            std::snprintf(buf, sizeof buf, directive.c_str(), v);
             out += buf;
             used = true;
         } else {
