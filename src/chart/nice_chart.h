@@ -13,6 +13,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "chart/bspline.h"
@@ -32,11 +33,40 @@ constexpr int SMALL_MARGIN = 2;
 constexpr int LEGEND_ITEM = 20;
 constexpr int AXIS_DEFSIZE = 50;
 
+// The text given with a point. Almost every point has none, and a live chart gets a point a
+// minute for as long as the program runs: an empty hint costs one pointer, not a string.
+class TPointHint {
+  public:
+    TPointHint() = default;
+    TPointHint(const std::string& s) { *this = s; }
+    TPointHint(const TPointHint& o) { *this = o; }
+    TPointHint(TPointHint&&) noexcept = default;
+    TPointHint& operator=(const TPointHint& o) {
+        if (this != &o) *this = o.str();
+        return *this;
+    }
+    TPointHint& operator=(TPointHint&&) noexcept = default;
+    TPointHint& operator=(const std::string& s) {
+        text_ = s.empty() ? nullptr : std::make_unique<std::string>(s);
+        return *this;
+    }
+    const std::string& str() const {
+        static const std::string none;
+        return text_ ? *text_ : none;
+    }
+    operator const std::string&() const { return str(); }
+    bool empty() const { return !text_; }
+    friend bool operator==(const TPointHint& a, std::string_view b) { return a.str() == b; }
+
+  private:
+    std::unique_ptr<std::string> text_;
+};
+
 // One data point. Px, Py and Rc are the layout's (the bar, or the marker's box).
 struct TXYInfo {
     int32_t Px = 0, Py = 0;
     TRect Rc;
-    std::string Hint; // kept with the point, never drawn
+    TPointHint Hint; // kept with the point, never drawn
     double X = 0, Y = 0;
     double& TX() { return X; }
     double& TY() { return Y; }

@@ -293,6 +293,14 @@ TEST(ChartSeries, ExtremesOfAnEmptySeries) {
     EXPECT_EQ(s->GetMaxXValue(), 3);
     EXPECT_EQ(s->GetMinYValue(), -1);
     EXPECT_EQ(s->Values[0].Hint, "hint");
+    // Hints stay with their points when the storage grows, and a copied point has its own.
+    for (int i = 0; i < 1000; ++i)
+        s->AddXY(i, i);
+    EXPECT_EQ(s->Values[0].Hint, "hint");
+    EXPECT_TRUE(s->Values[1].Hint.empty());
+    TXYInfo copy = s->Values[0];
+    s->Values[0].Hint = std::string("other");
+    EXPECT_EQ(copy.Hint, "hint");
     s->Clear();
     EXPECT_TRUE(s->Values.empty());
     c.Clear();
