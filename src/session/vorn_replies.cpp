@@ -120,21 +120,28 @@ bool Trt_CM_VORN(Tcg_thread_ES& T) {
     const TDateTime t = V.TSynt;
     const double facteur = Fichier_conf.conversion_sievert_capture;
 
-    AjoutValeurCSV(F_Capture, t, 60, Valeur);
+    // The live charts show the capture: a count the capture does not keep (not newer than its
+    // last record, to the second) gets no bar either, so that a counter sending faster than
+    // once a second does not grow the charts without bound.
+    const bool garde = AjoutValeurCSV(F_Capture, t, 60, Valeur);
     if (Fichier_conf.Source == CCAPTURE && MetAJourDate(F_Capture))
         StatCSV(F_Capture, facteur, Fichier_conf.type_compteur_Capture);
 
     {
         MiseAJourGraphiques maj;
         if (Valeur >= 0) {
-            AjoutPoint(SerieComptageMn, t, Valeur);
-            AjoutPoint(SerieComptageSV, t, Valeur * facteur);
+            if (garde) {
+                AjoutPoint(SerieComptageMn, t, Valeur);
+                AjoutPoint(SerieComptageSV, t, Valeur * facteur);
+            }
             Principal.cg_cpm_mn = std::to_string(Valeur);
             Principal.cg_sv_H = FormatFloat("0.000", Valeur * facteur, Regional().decimal_sep);
         } else {
             // The dose chart gets the same mark as the count chart, in its own unit.
-            AjoutPoint(SerieComptageMn, t, Debordement);
-            AjoutPoint(SerieComptageSV, t, Debordement * facteur);
+            if (garde) {
+                AjoutPoint(SerieComptageMn, t, Debordement);
+                AjoutPoint(SerieComptageSV, t, Debordement * facteur);
+            }
             Principal.cg_cpm_mn = Invalide;
             Principal.cg_sv_H = Invalide;
         }

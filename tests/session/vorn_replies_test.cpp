@@ -81,6 +81,23 @@ TEST_F(VornReplies, NegativeCountIsMarkedRaisesAlarmAndIsSummed) {
     EXPECT_EQ(F_Capture[0].Comptage, -1);
 }
 
+TEST_F(VornReplies, CountTheCaptureDoesNotKeepIsShownButNotCharted) {
+    Recoit("CM=37", T0);
+    Recoit("CM=40", T0); // the same second: lines are stamped to the second
+    Recoit("CM=-1", T0);
+    Recoit("CM=12", IncSecond(T0, 1));
+    EXPECT_EQ(Principal.cg_cpm_mn, "12");
+    ASSERT_EQ(F_Capture.size(), 2u);
+    for (TNiceSeries* s : {SerieComptageMn, SerieComptageSV}) {
+        ASSERT_EQ(s->Values.size(), 2u);
+        EXPECT_EQ(s->Values[0].X, F_Capture[0].T);
+        EXPECT_EQ(s->Values[1].X, F_Capture[1].T);
+    }
+    EXPECT_EQ(SerieComptageMn->Values[1].Y, 12);
+    // The hour still sums every count received.
+    EXPECT_EQ(T->Cpt_H_mn[0], 37 + 40 - 1 + 12);
+}
+
 TEST_F(VornReplies, UnreadableCountIsIncorrect) {
     Recoit("CM=abc");
     EXPECT_EQ(Journal(), (std::vector<std::string>{Recu("CM=abc"), Emis(Cmd_Compteur_Incorrecte),
