@@ -42,6 +42,9 @@ std::string SimUsage() {
            "  --period-ms N       milliseconds between count lines (60000); a host sends its\n"
            "                      requests after a second of silence, so keep it above 1500\n"
            "                      when a host is to send anything\n"
+           "  --first-count-ms N  milliseconds before the first count line (one period); a\n"
+           "                      quiet start lets a host identify a counter that then\n"
+           "                      sends faster than it can be asked anything\n"
            "  --burst S,L[,CPM]   count lines S to S+L-1 around CPM (10 x --cpm, at least 200)\n"
            "  --history H         hourly values stored at start (48)\n"
            "Gamma Scout (--model GS):\n"
@@ -133,6 +136,9 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::s
             if (!number(n, 10, 86400000)) return false;
             o.vorn.period_ms = static_cast<int>(n);
             have_period = true;
+        } else if (a == "--first-count-ms") {
+            if (!number(n, 0, 86400000)) return false;
+            o.vorn.first_count_ms = static_cast<int>(n);
         } else if (a == "--burst") {
             if (!value(s)) return false;
             double f[3] = {0, 0, 0};

@@ -77,7 +77,9 @@ int EncodeVornInt2(int value) {
 }
 
 VornCounter::VornCounter(const VornOptions& options, const Moment& start)
-    : opt_(options), random_(options.seed), next_count_ms_(start.ms + options.period_ms),
+    : opt_(options), random_(options.seed),
+      next_count_ms_(start.ms +
+                     (options.first_count_ms >= 0 ? options.first_count_ms : options.period_ms)),
       newest_store_ms_(start.ms) {
     for (int h = 0; h < opt_.history_hours && memory_.size() < kMemoryHours; ++h)
         memory_.push_back(static_cast<int>(random_.Poisson(opt_.cpm)));

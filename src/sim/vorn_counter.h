@@ -16,6 +16,7 @@ struct VornOptions {
     double factor = 0.0057;      // µSv/h per count per minute
     double cpm = 20;             // mean counts per minute
     int period_ms = 60000;       // one count line per period (a "minute")
+    int first_count_ms = -1;     // before the first count line; -1: one period
     int burst_start = 0;         // count lines burst_start .. burst_start + burst_length - 1
     int burst_length = 0;        // (numbered from 1) are drawn around burst_cpm
     double burst_cpm = 0;

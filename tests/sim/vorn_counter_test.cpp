@@ -111,6 +111,16 @@ TEST(VornCounter, SendsOneCountLinePerPeriodAroundTheMean) {
     EXPECT_EQ(counter.StoredHours(), 3u + 10u);
 }
 
+TEST(VornCounter, QuietStartDelaysOnlyTheFirstCountLine) {
+    VornOptions o = Model(8);
+    o.period_ms = 10;
+    o.first_count_ms = 3000;
+    VornCounter counter(o, At(0));
+    EXPECT_EQ(counter.Tick(At(2999)), "");
+    EXPECT_EQ(Lines(counter.Tick(At(3000))).size(), 1u);
+    EXPECT_EQ(Lines(counter.Tick(At(3100))).size(), 10u);
+}
+
 TEST(VornCounter, BurstRaisesTheChosenCountLines) {
     VornOptions o = Model(3);
     o.cpm = 10;
