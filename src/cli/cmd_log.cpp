@@ -1,6 +1,7 @@
 // zelvanor-cli log --port PATH --line N [--dir DIR] [--duration SECONDS] [--do COMMAND]...
 // The desktop program without its windows: connects to a counter, identifies it, keeps its
 // capture file and the journal, and prints every journal line as the status box shows it.
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -154,14 +155,27 @@ bool LitOptions(int argc, char** argv, Options& o) {
     return !o.port.empty() && o.line >= 0;
 }
 
-// The main thread of the command line. A stop asked for while a counter command is waiting
-// (a long dump, a counter that went silent) ends the session, which ends the wait.
+// The main thread of the command line. A stop asked for, or the end of --duration, while a
+// counter command is waiting (a long dump, a counter that went silent, one that never leaves
+// the silence a request needs) ends the session, which ends the wait.
 class MainConsole : public zel::QueueMainThread {
   public:
+    explicit MainConsole(double duration)
+        : start_(std::chrono::steady_clock::now()), duration_(duration) {}
+
+    bool TimeUp() const {
+        return duration_ >= 0 &&
+               std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count() >=
+                   duration_;
+    }
     void processEvents() override {
         zel::QueueMainThread::processEvents();
-        if (g_stop && zel::Thread_ES) zel::Thread_ES->Terminate();
+        if ((g_stop || TimeUp()) && zel::Thread_ES) zel::Thread_ES->Terminate();
     }
+
+  private:
+    std::chrono::steady_clock::time_point start_;
+    double duration_;
 };
 
 int run_log(int argc, char** argv) {
@@ -175,8 +189,8 @@ int run_log(int argc, char** argv) {
         return 2;
     }
 
-    MainConsole main;
     zel::SystemClock horloge;
+    MainConsole main(o.duration);
     ConsoleDialogs dialogues;
     zel::Ports& ports = zel::GetPorts();
     ports.main = &main;
@@ -191,12 +205,11 @@ int run_log(int argc, char** argv) {
     sigaction(SIGTERM, &sa, nullptr);
 
     if (zel::AppStart(zel::ExecutableDir(), o.dir) != zel::PasErreur) return 1;
-    const uint32_t debut = horloge.tickMs();
 
     const bool connecte = zel::AppConnect(o.port, o.line);
     if (connecte) {
         for (zel::TCommande c : o.commandes) {
-            if (g_stop) break;
+            if (g_stop || main.TimeUp()) break;
             // The clock setting as the main window's menu makes it: the date-time text for a
             // VORN counter, then the time as well for a Gamma Scout that sets its date only.
             if (c == zel::Comd_IN)
@@ -204,12 +217,8 @@ int run_log(int argc, char** argv) {
             else
                 zel::SetEmission(c, "");
         }
-        while (!g_stop) {
-            if (o.duration >= 0 &&
-                horloge.tickMs() - debut >= static_cast<uint32_t>(o.duration * 1000))
-                break;
+        while (!g_stop && !main.TimeUp())
             main.runFor(100);
-        }
     }
 
     zel::AppShutdown();

@@ -194,4 +194,13 @@ TEST_F(SimFaultsCli, PulledCableKeepsTheCountsReceived) {
     EXPECT_EQ(told, 1u) << Output();
 }
 
+TEST_F(SimFaultsCli, CounterThatNeverFallsSilentStillEndsWithTheDuration) {
+    // A count line every 10 ms never leaves the second of silence a request waits for.
+    const std::string port = StartSim({"--model", "VORN8", "--period-ms", "10"});
+    ASSERT_FALSE(port.empty());
+    const int64_t start = NowMs();
+    ASSERT_EQ(RunLog(port, 3), 0) << Output();
+    EXPECT_LT(NowMs() - start, 8000) << Output();
+}
+
 } // namespace
