@@ -1,9 +1,12 @@
 #include "base/textfile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -142,7 +145,8 @@ void SplitLines(std::string_view text, TextList& lines) {
 
 std::string JoinLines(const TextList& lines) {
     size_t total = 0;
-    for (const auto& l : lines) total += l.size() + 2;
+    for (const auto& l : lines)
+        total += l.size() + 2;
     std::string out;
     out.reserve(total);
     for (const auto& l : lines) {
@@ -218,13 +222,55 @@ bool AtomicWriteFile(const std::string& path, std::string_view bytes, int* err) 
     if (::rename(tmp.c_str(), path.c_str()) != 0) return fail(errno, -1);
     // Make the rename itself durable.
     const auto slash = path.find_last_of('/');
-    const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    const std::string dir =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
     const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {
         ::fsync(dfd);
         ::close(dfd);
     }
     return true;
+}
+
+namespace {
+
+// The process id in the name of a temporary made by AtomicWriteFile, or 0.
+pid_t TemporaryOwner(std::string_view name) {
+    const size_t at = name.rfind(".tmp");
+    if (at == 0 || at == std::string_view::npos) return 0;
+    const std::string_view tail = name.substr(at + 4);
+    const size_t sep = tail.find('_');
+    if (sep == 0 || sep == std::string_view::npos || sep + 1 == tail.size()) return 0;
+    const auto digits = [](std::string_view d) {
+        return std::all_of(d.begin(), d.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (!digits(tail.substr(0, sep)) || !digits(tail.substr(sep + 1)) || sep > 9) return 0;
+    return static_cast<pid_t>(std::stol(std::string(tail.substr(0, sep))));
+}
+
+} // namespace
+
+int RemoveStaleTemporaries(const std::string& dir) {
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!d) return 0;
+    std::vector<std::string> stale;
+    while (const dirent* e = ::readdir(d)) {
+        const pid_t owner = TemporaryOwner(e->d_name);
+        if (owner <= 0 || owner == ::getpid()) continue;
+        // EPERM: a live process of another user.
+        if (::kill(owner, 0) == 0 || errno != ESRCH) continue;
+        stale.emplace_back(e->d_name);
+    }
+    ::closedir(d);
+    int removed = 0;
+    const std::string prefix = dir.empty() || dir.back() == '/' ? dir : dir + "/";
+    for (const std::string& name : stale) {
+        struct stat st {};
+        const std::string path = prefix + name;
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(path.c_str()) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 bool SaveTextFile(const std::string& path, const TextList& lines, int* err) {

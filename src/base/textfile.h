@@ -29,6 +29,9 @@ bool LoadTextFile(const std::string& path, TextList& lines, int* err = nullptr);
 // over the target, so the file holds either its old or its new content, never a part.
 // On failure the old file is untouched, the temporary removed, and *err holds the errno.
 bool AtomicWriteFile(const std::string& path, std::string_view bytes, int* err = nullptr);
+// Removes from `dir` the temporaries of saves that were cut short ("<name>.tmp<pid>_<n>" whose
+// process is no longer running) and returns how many. Those of live processes are left alone.
+int RemoveStaleTemporaries(const std::string& dir);
 // The lines with CR LF, written atomically.
 bool SaveTextFile(const std::string& path, const TextList& lines, int* err = nullptr);
 

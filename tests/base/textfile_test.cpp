@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "base/textfile.h"
@@ -99,4 +100,39 @@ TEST(TextFile, FailedReplacementKeepsTheOldFile) {
     EXPECT_EQ(bytes, "old\r\n");
     // No temporary file is left behind.
     EXPECT_EQ(system(("test $(ls " + dir + " | wc -l) -eq 1").c_str()), 0);
+}
+
+TEST(TextFile, StaleTemporariesOfDeadProcessesAreRemoved) {
+    const std::string dir = temp_dir();
+    // A process id that is no longer running: a child that has exited and been waited for.
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    ASSERT_GT(child, 0);
+    waitpid(child, nullptr, 0);
+    const std::string dead = std::to_string(child), alive = std::to_string(getpid());
+
+    const struct {
+        std::string name;
+        bool removed;
+    } cases[] = {
+        {"VORN8_01234.txt.tmp" + dead + "_0", true},
+        {"cg_conf.txt.tmp" + dead + "_17", true},
+        {"cg_log.txt.tmp" + alive + "_2", false}, // a save in progress
+        {"cg_log.txt.tmp1_0", false},             // a live process (init)
+        {"notes.tmp", false},
+        {".tmp" + dead + "_0", false},
+        {"a.txt.tmp" + dead + "_", false},
+        {"a.txt.tmp" + dead + "x_1", false},
+        {"a.txt.tmp" + dead + "_1.bak", false},
+        {"a.txt", false},
+    };
+    for (const auto& c : cases)
+        write_raw(dir + "/" + c.name, "part");
+    mkdir((dir + "/d.tmp" + dead + "_0").c_str(), 0755); // not a file: kept
+
+    EXPECT_EQ(RemoveStaleTemporaries(dir), 2);
+    for (const auto& c : cases)
+        EXPECT_EQ(FileExists(dir + "/" + c.name), !c.removed) << c.name;
+    EXPECT_TRUE(DirectoryExists(dir + "/d.tmp" + dead + "_0"));
+    EXPECT_EQ(RemoveStaleTemporaries(dir + "/missing"), 0);
 }
