@@ -168,7 +168,9 @@ void Demarrage(const std::string& exeDir, const std::string& dataDir) {
 
     if (!DirectoryExists(Repertoire_conf) && !CreateDir(Repertoire_conf))
         throw StartFailure{Pb_Repertoire_Conf};
-    const std::string conf = Repertoire_conf + "cg_conf.txt";
+    // What saves cut short by a crash or a power cut left beside the files they were replacing.
+    RemoveStaleTemporaries(Repertoire_conf);
+    const std::string conf = FichierConf();
     if (!FileExists(conf) && !AtomicWriteFile(conf, "")) throw StartFailure{Pb_Fichier_Conf};
 
     if (!LireConf()) Dialogs().information(GetMessagePgm(Pb_Fichier_Conf));
@@ -244,6 +246,8 @@ bool AppShutdown() {
     if (!SauveConf()) {
         ok = false;
         Dialogs().information(GetMessagePgm(Pb_Repertoire_Conf));
+        // The box goes with the window; the journal saved below keeps the reason.
+        Trt_log(GetMessagePgm(pb_ecr_fichier) + ": " + FichierConf(), true);
     }
     std::string nom;
     if (!SauveCaptureCompteur(nom)) {

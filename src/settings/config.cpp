@@ -101,6 +101,10 @@ bool FindLanguageFile(const std::string& code, std::string& name) {
 
 } // namespace
 
+std::string FichierConf() {
+    return Repertoire_conf + kConfFile;
+}
+
 bool LireConf() {
     std::string lang, fallback;
     GetLanguageIDs(lang, fallback);
@@ -113,7 +117,7 @@ bool LireConf() {
     Fichier_conf = c;
     type_fichier_conf& f = Fichier_conf;
 
-    const std::string path = Repertoire_conf + kConfFile;
+    const std::string path = FichierConf();
     if (!FileExists(path)) return true;
 
     bool ok = true;
@@ -190,7 +194,7 @@ bool SauveConf() {
     lines.push_back(std::string("Source=") + (f.Source != 0 ? "Capture" : "Fichier"));
     lines.push_back("NomCom=" + f.NomCom);
     try {
-        return SaveTextFile(Repertoire_conf + kConfFile, lines);
+        return SaveTextFile(FichierConf(), lines);
     } catch (...) {
         return false;
     }

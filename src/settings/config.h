@@ -43,6 +43,8 @@ struct type_fichier_conf {
 
 extern type_fichier_conf Fichier_conf;
 
+// Repertoire_conf + "cg_conf.txt": the configuration file.
+std::string FichierConf();
 // Defaults, then Repertoire_conf + "cg_conf.txt", then the language file. False when the file
 // could not be read to its end (a Com value above 255 stops the reading).
 bool LireConf();

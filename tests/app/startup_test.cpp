@@ -1,5 +1,7 @@
 // Start-up and shutdown of the application.
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "app/app.h"
 #include "app_fixture.h"
@@ -74,6 +76,19 @@ TEST_F(AppTest, FirstStartInEmptyDirectoryCreatesDataAndShowsDefaults) {
     EXPECT_EQ(EntreesSorties, nullptr);
     EXPECT_NE(ReadFile(Data() + "cg_conf.txt").find("SeuilAlarme=50"), std::string::npos);
     EXPECT_NE(ReadFile(Data() + "cg_log.txt").find(GetMessagePgm(non_connecte)), std::string::npos);
+}
+
+TEST_F(AppTest, StartRemovesWhatASaveCutShortLeftBehind) {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    ASSERT_GT(child, 0);
+    waitpid(child, nullptr, 0);
+    const std::string stale = Data() + "cg_conf.txt.tmp" + std::to_string(child) + "_0";
+    WriteFile(Data() + "cg_conf.txt", "SeuilAlarme=77\r\n");
+    WriteFile(stale, "SeuilAl");
+    Start();
+    EXPECT_FALSE(FileExists(stale));
+    EXPECT_EQ(Fichier_conf.alerte_comptage, 77);
 }
 
 TEST_F(AppTest, StartFailuresShowOneMessageAndLeaveNothingRunning) {
@@ -153,16 +168,22 @@ TEST_F(AppTest, ShutdownSavesConfigurationCaptureAndJournalInThatOrder) {
     EXPECT_LE(ns(b), ns(c));
 }
 
-TEST_F(AppTest, CaptureThatCannotBeSavedIsReportedInTheJournalFile) {
-    Start();
-    Fichier_conf.type_compteur_Capture = CVORN8;
-    Fichier_conf.Serial_Compteur = 42;
-    AjoutValeurCSV(F_Capture, EncodeDateTime(2024, 5, 1, 10, 0), 60, 12);
-    // A directory in place of the capture file.
-    ASSERT_TRUE(CreateDir(Data() + "VORN8_00042.txt"));
-    EXPECT_FALSE(AppShutdown());
-    // The journal is written after the capture, so it holds the failure.
-    EXPECT_NE(ReadFile(Data() + "cg_log.txt").find(GetMessagePgm(pb_ecr_fichier) + ": "),
-              std::string::npos);
-    EXPECT_FALSE(AppRunning());
+TEST_F(AppTest, FileThatCannotBeSavedAtShutdownIsNamedInTheJournalFile) {
+    for (const char* blocked : {"VORN8_00042.txt", "cg_conf.txt"}) {
+        SCOPED_TRACE(blocked);
+        Start();
+        Fichier_conf.type_compteur_Capture = CVORN8;
+        Fichier_conf.Serial_Compteur = 42;
+        AjoutValeurCSV(F_Capture, EncodeDateTime(2024, 5, 1, 10, 0), 60, 12);
+        // A directory in place of the file.
+        std::remove((Data() + blocked).c_str());
+        ASSERT_TRUE(CreateDir(Data() + blocked));
+        EXPECT_FALSE(AppShutdown());
+        // The journal is written last, so it holds the failure and the file's name.
+        EXPECT_NE(ReadFile(Data() + "cg_log.txt")
+                      .find(GetMessagePgm(pb_ecr_fichier) + ": " + Data() + blocked),
+                  std::string::npos);
+        EXPECT_FALSE(AppRunning());
+        ::rmdir((Data() + blocked).c_str());
+    }
 }
