@@ -9,6 +9,7 @@
 #include "base/ports.h"
 #include "base/text_util.h"
 #include "model/model.h"
+#include "serial/port_access.h"
 #include "session/emission.h"
 #include "settings/config.h"
 #include "settings/journal.h"
@@ -144,6 +145,8 @@ bool AppConnect(const std::string& port, int32_t PortCom) {
 
     if (status != 0) {
         Trt_log(GetIOError(status), true);
+        const std::string conseil = PortPermissionHint(port, status);
+        if (!conseil.empty()) Trt_log(conseil, true);
         int32_t ignore = 0;
         FermerPort(ignore);
         MenuCompteur(false);

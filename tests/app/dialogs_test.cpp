@@ -162,6 +162,21 @@ TEST_F(DialogsTest, ConnectionToAPortThatDoesNotOpen) {
     EXPECT_GE(F_Log.size(), 2u);
 }
 
+TEST_F(DialogsTest, PortRefusedForLackOfPermissionGetsAdvice) {
+    // A file nobody may open for writing, root included.
+    const std::string refused = "/sys/kernel/notes";
+    if (access(refused.c_str(), F_OK) != 0) GTEST_SKIP() << refused << " missing";
+    Start();
+    EXPECT_FALSE(AppConnect(refused, 1));
+    EXPECT_TRUE(JournalHas(GetIOError(EACCES)));
+    EXPECT_TRUE(JournalHas("usermod -aG"));
+    // Any other refusal gets no such advice.
+    F_Log.clear();
+    EXPECT_FALSE(AppConnect("/nonexistent/ttyX", 1));
+    EXPECT_TRUE(JournalHas(GetIOError(ENOENT)));
+    EXPECT_FALSE(JournalHas("usermod"));
+}
+
 TEST_F(DialogsTest, ConnectIdentifyAndCloseWithAVornCounter) {
     ScriptedCounter counter(Vorn8);
     ASSERT_FALSE(counter.path().empty());
