@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <poll.h>
 #include <pty.h>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -18,9 +17,8 @@
 #include <vector>
 
 #include "base/textfile.h"
+#include "child_process.h"
 #include "records/capture.h"
-
-extern char** environ;
 
 namespace {
 
@@ -69,19 +67,11 @@ TEST(HostileLineCli, CutReplyLongLineAndFastCountsKeepEveryCount) {
 
     const std::string out_file = dir + "cli_out.txt";
     const int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_adddup2(&fa, out, 1);
-    std::vector<std::string> args = {ZEL_CLI, "log",   "--port",     name,         "--line",
-                                     "1",     "--dir", dir + "data", "--duration", "50"};
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t cli = -1;
-    ASSERT_EQ(posix_spawn(&cli, ZEL_CLI, &fa, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&fa);
+    const pid_t cli = Spawn(
+        ZEL_CLI, {"log", "--port", name, "--line", "1", "--dir", dir + "data", "--duration", "50"},
+        out);
     close(out);
+    ASSERT_GT(cli, 0);
 
     // The counter: identity and factor on request, then the faults.
     constexpr int kFastCounts = 400; // 4 s of a count line every 10 ms
@@ -115,18 +105,11 @@ TEST(HostileLineCli, CutReplyLongLineAndFastCountsKeepEveryCount) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     kill(cli, SIGTERM);
 
-    int status = -1;
-    const auto end = Steady::now() + std::chrono::seconds(15);
-    while (waitpid(cli, &status, WNOHANG) == 0 && Steady::now() < end)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    if (Steady::now() >= end) {
-        kill(cli, SIGKILL);
-        waitpid(cli, &status, 0);
-    }
+    const int status = WaitExit(cli, 15000);
     close(master);
     close(slave);
-    ASSERT_TRUE(WIFEXITED(status)) << "the program did not end by itself";
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    ASSERT_GE(status, 0) << "the program did not end by itself";
+    EXPECT_EQ(status, 0);
 
     zel::TextList lines;
     zel::LoadTextFile(out_file, lines);

@@ -5,8 +5,6 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <poll.h>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -16,12 +14,11 @@
 #include "app/app.h"
 #include "app/app_fixture.h"
 #include "base/ports.h"
+#include "child_process.h"
 #include "records/capture.h"
 #include "settings/config.h"
 #include "settings/journal.h"
 #include "settings/messages.h"
-
-extern char** environ;
 
 namespace {
 
@@ -38,28 +35,10 @@ class Reconnect : public zeltest::AppTest {
     }
 
     // Starts a simulator; returns its device path.
-    std::string StartSim(std::vector<std::string> args) {
-        int out[2];
-        if (pipe(out) != 0) return {};
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-        args.insert(args.begin(), ZEL_SIM);
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
+    std::string StartSim(const std::vector<std::string>& args) {
         pid_t pid = -1;
-        posix_spawn(&pid, ZEL_SIM, &fa, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&fa);
-        close(out[1]);
+        std::string path = ::StartSim(args, pid);
         if (pid > 0) sims_.push_back(pid);
-        std::string path;
-        char c;
-        pollfd p{out[0], POLLIN, 0};
-        while (poll(&p, 1, 5000) > 0 && read(out[0], &c, 1) == 1 && c != '\n')
-            path += c;
-        close(out[0]);
         return path;
     }
 

@@ -4,58 +4,22 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
-#include <poll.h>
 #include <set>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 #include "base/textfile.h"
+#include "child_process.h"
 #include "records/capture.h"
 #include "settings/config.h"
 #include "settings/messages.h"
 
-extern char** environ;
-
 namespace {
-
-int64_t NowMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-pid_t Spawn(const char* program, std::vector<std::string> args, int stdout_fd) {
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_adddup2(&fa, stdout_fd, 1);
-    args.insert(args.begin(), program);
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, program, &fa, nullptr, argv.data(), environ) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&fa);
-    return pid;
-}
-
-// Exit status of `pid`, or -1 (and the child killed) when it runs past `ms`.
-int WaitExit(pid_t pid, int ms) {
-    for (int64_t end = NowMs() + ms; NowMs() < end; usleep(50000)) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return -1;
-}
 
 class SimFaultsCli : public ::testing::Test {
   protected:
@@ -73,19 +37,7 @@ class SimFaultsCli : public ::testing::Test {
     }
 
     // Starts the simulator; returns its device path.
-    std::string StartSim(const std::vector<std::string>& args) {
-        int out[2];
-        if (pipe(out) != 0) return {};
-        sim_ = Spawn(ZEL_SIM, args, out[1]);
-        close(out[1]);
-        std::string path;
-        char c;
-        pollfd p{out[0], POLLIN, 0};
-        while (poll(&p, 1, 5000) > 0 && read(out[0], &c, 1) == 1 && c != '\n')
-            path += c;
-        close(out[0]);
-        return path;
-    }
+    std::string StartSim(const std::vector<std::string>& args) { return ::StartSim(args, sim_); }
 
     // Runs zelvanor-cli log on the VORN line for `seconds`; its output lines in `out_`.
     int RunLog(const std::string& port, int seconds) {

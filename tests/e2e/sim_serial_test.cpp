@@ -4,45 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 #include "app/app.h"
+#include "child_process.h"
 #include "serial/entrees_sorties.h"
-
-extern char** environ;
 
 namespace zel {
 namespace {
 
 class SimProcess {
   public:
-    explicit SimProcess(std::vector<std::string> args) {
-        int out[2];
-        if (pipe(out) != 0) return;
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-        posix_spawn_file_actions_addclose(&fa, out[0]);
-        args.insert(args.begin(), ZEL_SIM);
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, ZEL_SIM, &fa, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&fa);
-        close(out[1]);
-        char c;
-        pollfd p{out[0], POLLIN, 0};
-        while (poll(&p, 1, 5000) > 0 && read(out[0], &c, 1) == 1 && c != '\n')
-            path += c;
-        close(out[0]);
-    }
+    explicit SimProcess(const std::vector<std::string>& args) { path = StartSim(args, pid_); }
     ~SimProcess() {
         if (pid_ > 0) {
             kill(pid_, SIGTERM);

@@ -14,7 +14,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -22,39 +21,16 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
+#include "child_process.h"
 
 namespace {
-
-int64_t NowMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 // The simulator as a child process; its first output line is the device path.
 class Sim {
   public:
     explicit Sim(const std::vector<std::string>& args) {
-        int out[2];
-        if (pipe(out) != 0) return;
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-        posix_spawn_file_actions_addclose(&fa, out[0]);
-        std::vector<std::string> all = {ZEL_SIM};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& a : all)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, ZEL_SIM, &fa, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&fa);
-        close(out[1]);
-        out_ = out[0];
-        char c;
-        pollfd p{out_, POLLIN, 0};
-        while (poll(&p, 1, 5000) > 0 && read(out_, &c, 1) == 1 && c != '\n')
-            path += c;
+        pid_ = SpawnPiped(ZEL_SIM, args, out_);
+        if (out_ >= 0) path = ReadFirstLine(out_);
     }
     ~Sim() {
         if (pid_ > 0 && !exited_) {

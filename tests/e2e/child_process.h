@@ -1,0 +1,87 @@
+// Programs run as child processes by the end-to-end tests: started with their standard output
+// redirected, waited for with a time limit, and the simulator whose first line is its device.
+#pragma once
+
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <poll.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+extern char** environ;
+
+// Milliseconds on the steady clock, for time limits.
+inline int64_t NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Starts `program` with `args` and its standard output on `stdout_fd`; the child closes
+// `close_fd` (when not -1). Returns the child's pid, or -1.
+inline pid_t Spawn(const char* program, std::vector<std::string> args, int stdout_fd,
+                   int close_fd = -1) {
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_adddup2(&fa, stdout_fd, 1);
+    if (close_fd >= 0) posix_spawn_file_actions_addclose(&fa, close_fd);
+    args.insert(args.begin(), program);
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, program, &fa, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&fa);
+    return pid;
+}
+
+// Starts `program` with its standard output on a pipe whose read end goes to `out` (-1 when no
+// pipe could be made). Returns the child's pid, or -1.
+inline pid_t SpawnPiped(const char* program, std::vector<std::string> args, int& out) {
+    out = -1;
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    const pid_t pid = Spawn(program, std::move(args), fds[1], fds[0]);
+    close(fds[1]);
+    out = fds[0];
+    return pid;
+}
+
+// Exit status of `pid`, -2 when it did not exit normally, or -1 (and the child killed) when it
+// runs past `ms`.
+inline int WaitExit(pid_t pid, int ms) {
+    for (int64_t end = NowMs() + ms; NowMs() < end; usleep(50000)) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return -1;
+}
+
+// The text up to the first line feed on `fd`; gives up after 5 s without a character.
+inline std::string ReadFirstLine(int fd) {
+    std::string line;
+    char c;
+    pollfd p{fd, POLLIN, 0};
+    while (poll(&p, 1, 5000) > 0 && read(fd, &c, 1) == 1 && c != '\n')
+        line += c;
+    return line;
+}
+
+// Starts zelvanor-sim with `args` (its pid in `pid`) and returns the device path it prints
+// first, or "" when it printed none.
+inline std::string StartSim(const std::vector<std::string>& args, pid_t& pid) {
+    int out = -1;
+    pid = SpawnPiped(ZEL_SIM, args, out);
+    if (out < 0) return {};
+    std::string path = ReadFirstLine(out);
+    close(out);
+    return path;
+}
