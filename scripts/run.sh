@@ -10,6 +10,7 @@
 # Without a display (no DISPLAY or WAYLAND_DISPLAY) the window is served over VNC on port 5900.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/install_packages.sh
 
 sim=""
 if [ "${1:-}" = "--sim" ]; then
@@ -18,16 +19,7 @@ fi
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+install_packages "${packages[@]}"
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEL_WITH_QT=ON >/dev/null
 targets=(zelvanor zel_shipped_files)
