@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "app/app.h"
 #include "base/datetime.h"
 #include "base/regional.h"
 #include "chart/nice_chart.h"
@@ -20,6 +21,7 @@
 #include "records/capture.h"
 #include "scan/scanner.h"
 #include "session/replies.h"
+#include "session/statistics_view.h"
 #include "session/thread_es.h"
 #include "settings/config.h"
 
@@ -97,12 +99,17 @@ struct LiveYear {
         text = F_Capture.text();
         next = IncSecond(start, 60.0 * kYearMinutes);
 
+        // The statistics shown after each count, as the application shows them.
+        SetStatisticsView([](const TCaptureList& F, double factor, TTypeCompteur model) {
+            StatCSV(F, factor, model);
+        });
         TSessionLinks links;
         links.Handlers = ReplyHandlers();
         session = std::make_unique<Tcg_thread_ES>(true, std::move(links));
     }
     ~LiveYear() {
         session.reset();
+        SetStatisticsView(nullptr);
         Principal.chartComptageMn = Principal.chartComptageSV = nullptr;
         Principal.chartHisto = Principal.chartGauss = nullptr;
         SerieComptageMn = SerieComptageSV = SerieHisto = SerieGauss = nullptr;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/app.h"
 #include "base/regional.h"
 #include "base/textfile.h"
 #include "chart/nice_chart.h"

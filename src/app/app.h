@@ -27,6 +27,7 @@
 namespace zel {
 
 class TCaptureList;
+struct Statistics;
 
 // ---- Application state beside what the lower layers declare ---------------------------------
 // (F_Capture, F_Fichier, F_DownLoad: records/capture.h; F_Log, Alarme_en_cours:
@@ -95,6 +96,16 @@ bool AppConnect(const std::string& port, int32_t PortCom);
 void AppDisconnect();
 
 // ---- Main window ------------------------------------------------------------------------------
+
+// The statistics of F over the display window (Fichier_conf.date_deb / date_fin), shown: the
+// history and distribution series (each skipped when not created; their charts held in update
+// mode and in the unit of Fichier_conf.tab_CPM) and the fields of the "Statistiques" page.
+// Traitement_Termine when computed (also with no record in the window); Pb_Fichier_Log when a
+// line is not a record: both series and the seven value fields are then empty and
+// cg_nb_events keeps its text.
+erreur_programme StatCSV(const TCaptureList& F, double FacteurConversion, TTypeCompteur Compteur);
+// The fields of the "Statistiques" page from a statistics value, in the regional format.
+void ShowStatisticsFields(const Statistics& s);
 
 // Statistics and the history and distribution charts of F (busy pointer meanwhile).
 erreur_programme Rafraichir_affichage(const TCaptureList& F, double Conversion,

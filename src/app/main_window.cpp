@@ -10,7 +10,6 @@
 #include "chart/nice_chart.h"
 #include "model/model.h"
 #include "records/capture.h"
-#include "records/statistics.h"
 #include "session/emission.h"
 #include "settings/config.h"
 #include "settings/journal.h"

@@ -12,9 +12,9 @@
 #include "model/model.h"
 #include "records/capture.h"
 #include "records/counter.h"
-#include "records/statistics.h"
 #include "session/emission.h"
 #include "session/session_globals.h"
+#include "session/statistics_view.h"
 #include "settings/config.h"
 #include "settings/journal.h"
 #include "settings/language.h"
@@ -199,6 +199,9 @@ void Demarrage(const std::string& exeDir, const std::string& dataDir) {
     ModelChanged(ModelWindow::Main);
     Trt_log(GetMessagePgm(non_connecte), true);
 
+    SetStatisticsView([](const TCaptureList& F, double factor, TTypeCompteur model) {
+        StatCSV(F, factor, model);
+    });
     if (!DemarrerSession()) throw StartFailure{pb_init};
 }
 
@@ -262,6 +265,7 @@ bool AppShutdown() {
 
     try {
         ArreterSession();
+        SetStatisticsView(nullptr);
         LibererEntreesSorties();
         // The dialogs are the front end's to release.
         F_Log.clear();

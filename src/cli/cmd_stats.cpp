@@ -1,16 +1,19 @@
-// zelvanor-cli stats [--from DATE] [--to DATE] [--unit cpm|sv] [--dir DIR] [--gauss] FILE:
-// the statistics of the "Statistiques" page for a capture file, one name=value a line, and with
-// --gauss the distribution points.
+// zelvanor-cli stats [--from DATE] [--to DATE] [--unit cpm|sv] [--dir DIR] [--gauss] [--json]
+// FILE: the statistics of the "Statistiques" page for a capture file, for scripts: one
+// name=value a line (or one JSON object), numbers always with ".".
+//
+// The file is read once and its records are not kept: a year of minute records is counted
+// in about the memory of the file itself.
+#include <charconv>
 #include <cstdio>
-#include <cstring>
-#include <memory>
 #include <string>
+#include <string_view>
 
 #include "base/datetime.h"
-#include "chart/nice_chart.h"
+#include "base/textfile.h"
 #include "cli/commands.h"
-#include "model/model.h"
 #include "records/capture.h"
+#include "records/counter.h"
 #include "records/statistics.h"
 #include "scan/scanner.h"
 #include "settings/config.h"
@@ -19,14 +22,21 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: zelvanor-cli stats [--from DATE] [--to DATE] [--unit cpm|sv] [--dir DIR] [--gauss] "
-    "FILE\n"
+    "Usage: zelvanor-cli stats [--from DATE] [--to DATE] [--unit cpm|sv] [--dir DIR] [--gauss]\n"
+    "                          [--json] FILE\n"
     "  Statistics of the capture FILE over a date window, as the \"Statistiques\" page shows\n"
     "  them. The window is the span of the records unless --from / --to give its ends\n"
     "  (year first, \"YYYY/MM/DD [HH:NN[:SS]]\"; a --to without a time includes that whole day).\n"
-    "  --unit  the unit of the history and distribution values (default cpm)\n"
+    "  Prints events, mean_cpm, sd_cpm, max_cpm, max_date, mean_usvh, sd_usvh and max_usvh,\n"
+    "  one name=value a line (values empty when no record is in the window).\n"
+    "  --unit  the unit of the distribution's classes (default cpm)\n"
     "  --dir   where the counter's configuration file is looked up (default: FILE's directory)\n"
-    "  --gauss then print the distribution, one \"X;Y\" line per class\n";
+    "  --gauss then print the distribution, one \"X;Y\" line per class (Y: share of records)\n"
+    "  --json  print one JSON object instead (with --gauss, its \"distribution\" array)\n";
+
+int Usage(const std::string& why) {
+    return zelcli::UsageError("stats", why, kUsage);
+}
 
 // Year first, the time optional.
 bool ParseDate(const std::string& text, bool end_of_day, zel::TDateTime& t) {
@@ -44,112 +54,215 @@ std::string DirectoryOf(const std::string& path) {
     return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
-// Headless history and distribution charts, as the window has them, for the time of the run.
-struct Charts {
-    zel::TNiceChart histo, gauss;
-    Charts() {
-        zel::SerieHisto = histo.AddSeries(zel::skBar);
-        zel::SerieGauss = gauss.AddSeries(zel::skBar);
+// At most `decimals` decimals, trailing zeros dropped, "." whatever the locale.
+std::string Number(double v, int decimals) {
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+    std::string s(buf, r.ptr);
+    if (s.find('.') != std::string::npos) {
+        while (s.back() == '0')
+            s.pop_back();
+        if (s.back() == '.') s.pop_back();
     }
-    ~Charts() {
-        zel::SerieHisto = nullptr;
-        zel::SerieGauss = nullptr;
+    if (s == "-0") s = "0";
+    return s;
+}
+
+// The shortest text that reads back as v.
+std::string Exact(double v) {
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+// The lines of a capture file as a capture list reads them: CR, LF or CR LF end a line;
+// trailing blank lines are no records and are left out.
+class Lines {
+  public:
+    explicit Lines(std::string_view text) : rest_(text) {
+        DropTerminator();
+        for (;;) {
+            const size_t at = rest_.find_last_of("\r\n");
+            last_ = at == std::string_view::npos ? rest_ : rest_.substr(at + 1);
+            if (rest_.empty() || !zel::IsBlankCaptureLine(last_)) break;
+            rest_.remove_suffix(last_.size());
+            DropTerminator();
+        }
     }
+    bool Next(std::string_view& line) {
+        if (rest_.empty()) return false;
+        const size_t eol = rest_.find_first_of("\r\n");
+        if (eol == std::string_view::npos) {
+            line = rest_;
+            rest_ = {};
+            return true;
+        }
+        line = rest_.substr(0, eol);
+        const bool pair = rest_[eol] == '\r' && eol + 1 < rest_.size() && rest_[eol + 1] == '\n';
+        rest_.remove_prefix(eol + (pair ? 2 : 1));
+        return true;
+    }
+    std::string_view First() const { return rest_.substr(0, rest_.find_first_of("\r\n")); }
+    std::string_view Last() const { return last_; }
+    bool Empty() const { return rest_.empty(); }
+
+  private:
+    // The end of the last line: CR LF, LF or CR.
+    void DropTerminator() {
+        if (!rest_.empty() && rest_.back() == '\n')
+            rest_.remove_suffix(1);
+        else if (!rest_.empty() && rest_.back() == '\r') {
+            rest_.remove_suffix(1);
+            return;
+        } else
+            return;
+        if (!rest_.empty() && rest_.back() == '\r') rest_.remove_suffix(1);
+    }
+
+    std::string_view rest_, last_;
 };
 
-int run_stats(int argc, char** argv) {
-    std::string from, to, unit = "cpm", dir, file;
-    bool gauss = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= argc) return false;
-            out = argv[++i];
-            return true;
-        };
-        bool ok = true;
-        if (a == "--from")
-            ok = value(from);
-        else if (a == "--to")
-            ok = value(to);
-        else if (a == "--unit")
-            ok = value(unit) && (unit == "cpm" || unit == "sv");
-        else if (a == "--dir")
-            ok = value(dir);
-        else if (a == "--gauss")
-            gauss = true;
-        else if (a == "--help" || a == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else if (!a.empty() && a[0] == '-')
-            ok = false;
-        else if (file.empty())
-            file = a;
+bool IsAscii(const std::string& s) {
+    for (unsigned char c : s)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+void Print(const zel::Statistics& s, bool json, bool gauss, double class_width) {
+    const bool any = s.events > 0;
+    const std::string date = any && s.max_date != 0
+                                 ? zel::FormatDateTime("YYYY/MM/DD HH:NN:SS", s.max_date, '/', ':')
+                                 : std::string();
+    const std::pair<const char*, std::string> values[] = {
+        {"events", std::to_string(s.events)},
+        {"mean_cpm", any ? Number(s.mean_cpm, 4) : ""},
+        {"sd_cpm", any ? Number(s.sd_cpm, 4) : ""},
+        {"max_cpm", any ? Number(s.max_cpm, 4) : ""},
+        {"max_date", date},
+        {"mean_usvh", any ? Number(s.mean_usvh, 6) : ""},
+        {"sd_usvh", any ? Number(s.sd_usvh, 6) : ""},
+        {"max_usvh", any ? Number(s.max_usvh, 6) : ""},
+    };
+    if (!json) {
+        for (const auto& [name, value] : values)
+            std::printf("%s=%s\n", name, value.c_str());
+        if (gauss)
+            for (const auto& [c, n] : s.classes)
+                std::printf("%s;%s\n", Exact(c * class_width).c_str(),
+                            Exact(static_cast<double>(n) / s.events).c_str());
+        return;
+    }
+    std::string out = "{";
+    for (const auto& [name, value] : values) {
+        if (out.size() > 1) out += ',';
+        out += '"';
+        out += name;
+        out += "\":";
+        if (value.empty())
+            out += "null";
+        else if (std::string_view(name) == "max_date")
+            out += '"' + value + '"';
         else
-            ok = false;
-        if (!ok) {
-            std::fputs(kUsage, stderr);
-            return 2;
+            out += value;
+    }
+    if (gauss) {
+        out += ",\"distribution\":[";
+        for (size_t i = 0; i < s.classes.size(); ++i) {
+            const auto& [c, n] = s.classes[i];
+            if (i) out += ',';
+            out += "{\"x\":" + Exact(c * class_width) +
+                   ",\"fraction\":" + Exact(static_cast<double>(n) / s.events) + "}";
         }
+        out += ']';
     }
-    if (file.empty()) {
-        std::fputs(kUsage, stderr);
-        return 2;
+    out += "}\n";
+    std::fputs(out.c_str(), stdout);
+}
+
+int run_stats(int argc, char** argv) {
+    zel::ParsedArgs args;
+    std::string error;
+    if (!zelcli::ParseCommandArgs(argc, argv,
+                                  {{"from", true},
+                                   {"to", true},
+                                   {"unit", true},
+                                   {"dir", true},
+                                   {"gauss", false},
+                                   {"json", false},
+                                   {"help", false}},
+                                  args, error))
+        return Usage(error);
+    if (args.has("help")) {
+        std::fputs(kUsage, stdout);
+        return 0;
     }
+    if (args.operands.empty()) return Usage("a capture file is required");
+    if (args.operands.size() > 1) return Usage("one capture file only");
+    const std::string file = args.operands[0];
+    const std::string unit = args.has("unit") ? *args.last("unit") : "cpm";
+    if (unit != "cpm" && unit != "sv") return Usage("--unit: cpm or sv, not " + unit);
     zel::TDateTime t_from = 0, t_to = 0;
-    if ((!from.empty() && !ParseDate(from, false, t_from)) ||
-        (!to.empty() && !ParseDate(to, true, t_to))) {
-        std::fprintf(stderr, "zelvanor-cli stats: a date reads YYYY/MM/DD [HH:NN[:SS]]\n");
-        return 2;
-    }
+    const std::string* from = args.last("from");
+    const std::string* to = args.last("to");
+    if (from && !ParseDate(*from, false, t_from))
+        return Usage("--from: " + *from + " is not a date YYYY/MM/DD [HH:NN[:SS]]");
+    if (to && !ParseDate(*to, true, t_to))
+        return Usage("--to: " + *to + " is not a date YYYY/MM/DD [HH:NN[:SS]]");
 
     using namespace zel;
-    Repertoire_conf = dir.empty() ? DirectoryOf(file) : dir;
+    const std::string* dir = args.last("dir");
+    Repertoire_conf = dir && !dir->empty() ? *dir : DirectoryOf(file);
     if (Repertoire_conf.back() != '/') Repertoire_conf += '/';
-    Fichier_conf.tab_CPM = unit == "cpm";
 
-    erreur_programme status = PasErreur;
-    if (!ChargeDonnees(F_Fichier, file, status)) {
-        if (status != pb_conf_compteur) {
-            std::fprintf(stderr, "%s%s\n", GetMessagePgm(status).c_str(), file.c_str());
+    std::string text;
+    if (!FileExists(file) || !ReadFileBytes(file, text)) {
+        std::fprintf(stderr, "%s%s\n", GetMessagePgm(Pb_ouvrir_fichier).c_str(), file.c_str());
+        return 1;
+    }
+    // Our files are ASCII; only others go through the encoding detection.
+    if (!IsAscii(text)) text = DecodeText(text);
+
+    double factor = 0;
+    TTypeCompteur model = NotInitialized;
+    // The records are there, their counter's file perhaps not: the factor and model defaults.
+    if (!LireConfCompteur(file, factor, model))
+        std::fprintf(stderr, "%s\n", GetMessagePgm(pb_conf_compteur).c_str());
+
+    // The window: the span of the records, as the window takes it when a file is opened.
+    Lines lines(text);
+    StatisticsWindow window;
+    if (!lines.Empty()) {
+        TCaptureRecord first, last;
+        if (!LireLigneCSV(lines.First(), first) || !LireLigneCSV(lines.Last(), last)) {
+            std::fprintf(stderr, "%s\n", GetMessagePgm(Pb_Fichier_Log).c_str());
             return 1;
         }
-        // The records are there, their counter's file is not: the factor and model defaults.
-        std::fprintf(stderr, "%s\n", GetMessagePgm(status).c_str());
+        window = {first.T, last.T};
+        if (DateMs(first.T) > DateMs(last.T)) std::swap(window.from, window.to);
+        if (window.from == 0) window.from = Now();
+        if (window.to == 0) window.to = Now();
     }
-    if (!MetAJourDate(F_Fichier)) {
-        std::fprintf(stderr, "%s\n", GetMessagePgm(Pb_Fichier_Log).c_str());
-        return 1;
-    }
-    if (!from.empty()) Fichier_conf.date_deb = t_from;
-    if (!to.empty()) Fichier_conf.date_fin = t_to;
+    if (from) window.from = t_from;
+    if (to) window.to = t_to;
 
-    Charts charts;
-    if (StatCSV(F_Fichier, Fichier_conf.conversion_sievert_Fichier,
-                Fichier_conf.type_compteur_Fichier) == Pb_Fichier_Log) {
+    StatisticsAccumulator acc(window, factor, model);
+    std::string_view line;
+    while (lines.Next(line)) {
+        TCaptureRecord r;
+        LireLigneCSV(line, r);
+        double v;
+        if (acc.Add(r, DateMs(r.T), v) == StatisticsAccumulator::Step::End) break;
+    }
+    const Statistics s = acc.Result();
+    if (!s.valid) {
         std::fprintf(stderr, "%s\n", GetMessagePgm(Pb_Fichier_Log).c_str());
         return 1;
     }
-    const TprincipalModel& p = Principal;
-    const std::pair<const char*, const std::string*> lines[] = {
-        {"cg_moyenne_cpm", &p.cg_moyenne_cpm},
-        {"cg_moyenne_Sv", &p.cg_moyenne_Sv},
-        {"Cg_max_CPM", &p.Cg_max_CPM},
-        {"Cg_Max_SV", &p.Cg_Max_SV},
-        {"cg_date_max", &p.cg_date_max},
-        {"cg_ecart_type_CPM", &p.cg_ecart_type_CPM},
-        {"cg_ecart_type_SV", &p.cg_ecart_type_SV},
-        {"cg_nb_events", &p.cg_nb_events},
-    };
-    for (const auto& [name, value] : lines)
-        std::printf("%s=%s\n", name, value->c_str());
-    if (gauss)
-        for (const TXYInfo& pt : SerieGauss->Values)
-            std::printf("%.10g;%.10g\n", pt.X, pt.Y);
+    Print(s, args.has("json"), args.has("gauss"), unit == "cpm" ? 1.0 : factor);
     return 0;
 }
 
-const zelcli::Register
-    reg("stats", "[--from D] [--to D] [--unit cpm|sv] [--dir DIR] FILE  statistics", run_stats);
+const zelcli::Register reg("stats", "[--from D] [--to D] [--unit cpm|sv] [--json] FILE  statistics",
+                           run_stats);
 
 } // namespace

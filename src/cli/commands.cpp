@@ -21,7 +21,20 @@ const Command* FindCommand(const std::string& name) {
 }
 
 void ListCommands(std::FILE* out) {
-    for (const auto& c : table()) std::fprintf(out, "  %-28s%s\n", c.name, c.summary);
+    for (const auto& c : table())
+        std::fprintf(out, "  %-28s%s\n", c.name, c.summary);
+}
+
+bool ParseCommandArgs(int argc, char** argv, const std::vector<zel::OptionSpec>& specs,
+                      zel::ParsedArgs& out, std::string& error) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    return zel::ParseOptions(args, specs, out, error);
+}
+
+int UsageError(const std::string& command, const std::string& why, const std::string& usage) {
+    std::fprintf(stderr, "zelvanor-cli %s: %s\n", command.c_str(), why.c_str());
+    std::fputs(usage.c_str(), stderr);
+    return 2;
 }
 
 } // namespace zelcli

@@ -2,6 +2,9 @@
 // Each command of zelvanor-cli registers itself from its own file (cmd_*.cpp).
 #include <cstdio>
 #include <string>
+#include <vector>
+
+#include "base/options.h"
 
 namespace zelcli {
 
@@ -18,5 +21,13 @@ void ListCommands(std::FILE* out);
 struct Register {
     Register(const char* name, const char* summary, int (*run)(int, char**));
 };
+
+// The command's arguments after its name, through the options every program shares.
+bool ParseCommandArgs(int argc, char** argv, const std::vector<zel::OptionSpec>& specs,
+                      zel::ParsedArgs& out, std::string& error);
+
+// A usage error: "zelvanor-cli COMMAND: why", then the usage, on the error stream. Returns 2,
+// the exit status of every usage error.
+int UsageError(const std::string& command, const std::string& why, const std::string& usage);
 
 } // namespace zelcli

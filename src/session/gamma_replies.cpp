@@ -11,11 +11,11 @@
 #include "model/model.h"
 #include "records/capture.h"
 #include "records/counter.h"
-#include "records/statistics.h"
 #include "scan/scanner.h"
 #include "session/emission.h"
 #include "session/replies.h"
 #include "session/session_globals.h"
+#include "session/statistics_view.h"
 #include "settings/config.h"
 #include "settings/journal.h"
 #include "settings/messages.h"
@@ -46,8 +46,8 @@ void SauveCapture() {
 void ViderCapture() {
     F_Capture.clear();
     if (Fichier_conf.Source == CCAPTURE)
-        StatCSV(F_Capture, Fichier_conf.conversion_sievert_capture,
-                Fichier_conf.type_compteur_Capture);
+        ShowStatistics(F_Capture, Fichier_conf.conversion_sievert_capture,
+                       Fichier_conf.type_compteur_Capture);
 }
 
 bool IsWordChar(char c) {

@@ -12,9 +12,9 @@
 #include "model/model.h"
 #include "records/capture.h"
 #include "records/counter.h"
-#include "records/statistics.h"
 #include "scan/scanner.h"
 #include "session/replies.h"
+#include "session/statistics_view.h"
 #include "settings/config.h"
 #include "settings/journal.h"
 #include "settings/messages.h"
@@ -125,7 +125,7 @@ bool Trt_CM_VORN(Tcg_thread_ES& T) {
     // once a second does not grow the charts without bound.
     const bool garde = AjoutValeurCSV(F_Capture, t, 60, Valeur);
     if (Fichier_conf.Source == CCAPTURE && MetAJourDate(F_Capture))
-        StatCSV(F_Capture, facteur, Fichier_conf.type_compteur_Capture);
+        ShowStatistics(F_Capture, facteur, Fichier_conf.type_compteur_Capture);
 
     {
         MiseAJourGraphiques maj;

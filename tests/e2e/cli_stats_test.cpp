@@ -7,33 +7,51 @@ namespace {
 
 using CliStats = CliTest;
 
-TEST_F(CliStats, PrintsTheEightStatisticsInOrder) {
+TEST_F(CliStats, PrintsTheStatisticsByName) {
     write("VORN8_01234.txt", "2024/03/15 08:00:00;60;10\r\n2024/03/15 08:01:00;60;20\r\n"
                              "2024/03/15 08:02:00;60;15\r\n");
     write("VORN8_01234_Conf.txt",
           "DateModif=2024/03/15 09:00:00\r\nCGM=VORN8\r\nConvSievert=0.0057\r\n");
     std::string out, err;
     ASSERT_EQ(run("stats " + path("VORN8_01234.txt"), err, &out), 0) << err;
-    EXPECT_EQ(out, "cg_moyenne_cpm=15\n"
-                   "cg_moyenne_Sv=0.0855\n"
-                   "Cg_max_CPM=20\n"
-                   "Cg_Max_SV=0.114\n"
-                   "cg_date_max=2024/03/15 08:01\n"
-                   "cg_ecart_type_CPM=4.0825\n"
-                   "cg_ecart_type_SV=0.0233\n"
-                   "cg_nb_events=3\n");
+    EXPECT_EQ(out, "events=3\n"
+                   "mean_cpm=15\n"
+                   "sd_cpm=4.0825\n"
+                   "max_cpm=20\n"
+                   "max_date=2024/03/15 08:01:00\n"
+                   "mean_usvh=0.0855\n"
+                   "sd_usvh=0.02327\n"
+                   "max_usvh=0.114\n");
+    EXPECT_EQ(err, "");
+
+    // Numbers for scripts carry "." whatever the user's locale.
+    const int st = std::system(("LC_ALL=fr_FR.UTF-8 " + std::string(ZEL_CLI) + " stats --json " +
+                                path("VORN8_01234.txt") + " >" + path("json") + " 2>/dev/null")
+                                   .c_str());
+    ASSERT_EQ(WEXITSTATUS(st), 0);
+    EXPECT_EQ(read("json"), "{\"events\":3,\"mean_cpm\":15,\"sd_cpm\":4.0825,\"max_cpm\":20,"
+                            "\"max_date\":\"2024/03/15 08:01:00\",\"mean_usvh\":0.0855,"
+                            "\"sd_usvh\":0.02327,\"max_usvh\":0.114}\n");
 }
 
 TEST_F(CliStats, DateWindowAndDistribution) {
     write("m.txt", "2024/03/15 08:00:00;60;10\r\n2024/03/15 08:01:00;60;20\r\n"
-                   "2024/03/16 08:02:00;60;15\r\n");
+                   "2024/03/16 08:02:00;60;15\r\n\r\n \r\n");
     std::string out, err;
-    ASSERT_EQ(run("stats --from 2024/03/16 --gauss " + path("m.txt"), err, &out), 0) << err;
-    EXPECT_NE(out.find("cg_nb_events=1\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("cg_moyenne_cpm=15\n"), std::string::npos) << out;
+    ASSERT_EQ(run("stats --from=2024/03/16 --gauss " + path("m.txt"), err, &out), 0) << err;
+    EXPECT_NE(out.find("events=1\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("mean_cpm=15\n"), std::string::npos) << out;
     // One distribution point after the eight statistics lines.
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 9) << out;
-    EXPECT_NE(out.find(";"), std::string::npos);
+    EXPECT_NE(out.find("\n15;1\n"), std::string::npos) << out;
+
+    // No record in the window: a count of 0 and empty values; the window's end takes its day.
+    ASSERT_EQ(run("stats --to 2024/03/14 --json --gauss " + path("m.txt"), err, &out), 0) << err;
+    EXPECT_EQ(out, "{\"events\":0,\"mean_cpm\":null,\"sd_cpm\":null,\"max_cpm\":null,"
+                   "\"max_date\":null,\"mean_usvh\":null,\"sd_usvh\":null,\"max_usvh\":null,"
+                   "\"distribution\":[]}\n");
+    ASSERT_EQ(run("stats --to 2024/03/15 --unit sv --json --gauss " + path("m.txt"), err, &out), 0);
+    EXPECT_NE(out.find("\"events\":2,"), std::string::npos) << out;
 }
 
 TEST_F(CliStats, BrokenOrMissingFileFails) {

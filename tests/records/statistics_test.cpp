@@ -1,241 +1,130 @@
-// Statistics of a capture list over the display window, into the history and distribution
-// series and the fields of the "Statistiques" page.
+// The statistics value of a capture list over a date window, computed without any window.
 #include <gtest/gtest.h>
 
-#include "base/regional.h"
-#include "chart/nice_chart.h"
-#include "model/model.h"
 #include "records/statistics.h"
-#include "settings/config.h"
 
 using namespace zel;
 
 namespace {
 
-class PaintCounter : public ChartHost {
-  public:
-    int paints = 0;
-    TextMeasurer& Measurer() override { return m_; }
-    void PaintNow(TNiceChart&) override { ++paints; }
-    void DrawFocusRect(const TRect&) override {}
+TCaptureList List(std::initializer_list<const char*> lines) {
+    TCaptureList f;
+    for (const char* l : lines)
+        f.push_back(l);
+    return f;
+}
 
-  private:
-    FixedTextMeasurer m_;
-};
+const StatisticsWindow kMarch15{EncodeDateTime(2024, 3, 15), EncodeDateTime(2024, 3, 16)};
+const StatisticsWindow kMarch{EncodeDateTime(2024, 3, 1), EncodeDateTime(2024, 4, 1)};
 
-class StatCSVTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        SetRegional(RegionalSettings{'/', ':', '.', "fr", "FR"});
-        histo_.SetHost(&histo_host_);
-        gauss_.SetHost(&gauss_host_);
-        SerieHisto = histo_.AddSeries(skBar);
-        SerieGauss = gauss_.AddSeries(skBar);
-        saved_ = Fichier_conf;
-        Fichier_conf.tab_CPM = true;
-        Fichier_conf.date_deb = EncodeDateTime(2024, 3, 15, 0, 0, 0);
-        Fichier_conf.date_fin = EncodeDateTime(2024, 3, 16, 0, 0, 0);
-        Principal.cg_nb_events = "previous";
-    }
-    void TearDown() override {
-        SerieHisto = nullptr;
-        SerieGauss = nullptr;
-        Fichier_conf = saved_;
-        ResetRegional();
-    }
-    static TCaptureList List(std::initializer_list<const char*> lines) {
-        TCaptureList f;
-        for (const char* l : lines)
-            f.push_back(l);
-        return f;
-    }
-    static std::vector<std::pair<double, double>> Points(const TNiceSeries* s) {
-        std::vector<std::pair<double, double>> v;
-        for (const TXYInfo& p : s->Values)
-            v.emplace_back(p.X, p.Y);
-        return v;
-    }
-    static void ExpectValueFieldsEmpty() {
-        const TprincipalModel& p = Principal;
-        for (const std::string* f :
-             {&p.cg_moyenne_cpm, &p.cg_moyenne_Sv, &p.Cg_max_CPM, &p.Cg_Max_SV, &p.cg_date_max,
-              &p.cg_ecart_type_CPM, &p.cg_ecart_type_SV})
-            EXPECT_EQ(*f, "");
-    }
-
-    PaintCounter histo_host_, gauss_host_;
-    TNiceChart histo_, gauss_;
-    type_fichier_conf saved_;
-};
+using Classes = std::vector<std::pair<int32_t, int32_t>>;
 
 } // namespace
 
-TEST_F(StatCSVTest, EmptyList) {
-    Principal.cg_moyenne_cpm = "stale";
-    EXPECT_EQ(StatCSV(TCaptureList{}, 0.0057, CVORN3), Traitement_Termine);
-    EXPECT_TRUE(SerieHisto->Values.empty());
-    EXPECT_TRUE(SerieGauss->Values.empty());
-    ExpectValueFieldsEmpty();
-    EXPECT_EQ(Principal.cg_nb_events, "0");
+TEST(Statistics, MeanDeviationMaximumAndClassesInBothUnits) {
+    const Statistics s =
+        ComputeStatistics(List({"2024/03/15 08:00:00;60;10", "2024/03/15 08:01:00;60;20",
+                                "2024/03/15 08:02:00;60;15", "2024/03/15 08:03:00;60;20"}),
+                          kMarch15, 0.0057, CVORN3);
+    ASSERT_TRUE(s.valid);
+    EXPECT_EQ(s.events, 4);
+    EXPECT_DOUBLE_EQ(s.mean_cpm, 16.25);
+    EXPECT_NEAR(s.sd_cpm, 4.1458, 1e-4);
+    EXPECT_EQ(s.max_cpm, 20);
+    // The first record to reach the maximum.
+    EXPECT_EQ(s.max_date, EncodeDateTime(2024, 3, 15, 8, 1, 0));
+    EXPECT_DOUBLE_EQ(s.mean_usvh, 16.25 * 0.0057);
+    EXPECT_DOUBLE_EQ(s.sd_usvh, s.sd_cpm * 0.0057);
+    EXPECT_DOUBLE_EQ(s.max_usvh, 20 * 0.0057);
+    EXPECT_EQ(s.classes, (Classes{{10, 1}, {15, 1}, {20, 2}}));
 }
 
-TEST_F(StatCSVTest, MeanMaximumDeviationAndDistribution) {
-    const TCaptureList f = List(
-        {"2024/03/15 08:00:00;60;10", "2024/03/15 08:01:00;60;20", "2024/03/15 08:02:00;60;15"});
-    EXPECT_EQ(StatCSV(f, 0.0057, CVORN3), Traitement_Termine);
-    const TprincipalModel& p = Principal;
-    EXPECT_EQ(p.cg_moyenne_cpm, "15");
-    EXPECT_EQ(p.cg_moyenne_Sv, "0.0855");
-    EXPECT_EQ(p.Cg_max_CPM, "20");
-    EXPECT_EQ(p.Cg_Max_SV, "0.114");
-    EXPECT_EQ(p.cg_date_max, "2024/03/15 08:01");
-    EXPECT_EQ(p.cg_ecart_type_CPM, "4.0825");
-    EXPECT_EQ(p.cg_ecart_type_SV, "0.0233");
-    EXPECT_EQ(p.cg_nb_events, "3");
-
-    ASSERT_EQ(SerieHisto->Values.size(), 3u);
-    EXPECT_EQ(SerieHisto->Values[1].X, EncodeDateTime(2024, 3, 15, 8, 1, 0));
-    EXPECT_EQ(SerieHisto->Values[1].Y, 20);
-    const std::vector<std::pair<double, double>> gauss = {
-        {10, 1.0 / 3}, {15, 1.0 / 3}, {20, 1.0 / 3}};
-    EXPECT_EQ(Points(SerieGauss), gauss);
-    // Both charts were held in update mode: one layout and one paint each.
-    EXPECT_EQ(histo_host_.paints, 1);
-    EXPECT_EQ(gauss_host_.paints, 1);
-    EXPECT_FALSE(histo_.Updating());
-    EXPECT_EQ(histo_.FormatY(), "%.0f");
-    EXPECT_EQ(gauss_.FormatX(), "%5.0f%");
-}
-
-TEST_F(StatCSVTest, WhichRecordsCountAndHow) {
+TEST(Statistics, PerMinuteValues) {
     const struct {
         const char* name;
         std::vector<const char*> lines;
         TTypeCompteur model;
-        const char* nb;
-        const char* max;
-        const char* mean;
+        int events;
+        double mean, max, sd;
     } cases[] = {
-        {"zero counts are skipped",
-         {"2024/03/15 08:00:00;60;0", "2024/03/15 08:01:00;60;12"},
-         CVORN2,
-         "1",
-         "12",
-         "12"},
-        {"error marks and overflows count as 9999",
-         {"2024/03/15 08:00:00;60;-1", "2024/03/15 08:01:00;60;12000"},
-         CVORN9,
-         "2",
-         "9999",
-         "9999"},
         {"Gamma Scout pulses per period become per minute",
          {"2024/03/15 08:00:00;120;30", "2024/03/15 08:02:00;120;61"},
          GAMMA_SCOUT2,
-         "2",
-         "31",
-         "22.8"},
-        {"before the window, no period, or no date: skipped",
-         {"1899/12/30 00:00:00;60;40", "2024/03/14 23:59:59;60;50", "2024/03/15 08:00:00;0;60",
-          "2024/03/15 08:01:00;-60;70", "2024/03/15 08:02:00;60;7"},
+         2,
+         22.75,
+         30.5,
+         7.75},
+        {"VORN error marks and overflows count as 9999",
+         {"2024/03/15 08:00:00;60;-1", "2024/03/15 08:01:00;60;12000"},
+         CVORN9,
+         2,
+         9999,
+         9999,
+         0},
+        {"zero counts, no period, no date, outside the window: skipped",
+         {"1899/12/30 00:00:00;60;40", "2024/02/29 23:59:59;60;50", "2024/03/15 08:00:00;0;60",
+          "2024/03/15 08:01:00;-60;70", "2024/03/15 08:02:00;60;0", "2024/03/15 08:03:00;60;7"},
          CVORN3,
-         "1",
-         "7",
-         "7"},
+         1,
+         7,
+         7,
+         0},
         {"a record past the window ends the scan",
-         {"2024/03/15 08:00:00;60;5", "2024/03/16 00:00:01;60;6", "2024/03/15 09:00:00;60;7"},
+         {"2024/03/15 08:00:00;60;5", "2024/04/01 00:00:01;60;6", "2024/03/15 09:00:00;60;7"},
          CVORN3,
-         "1",
-         "5",
-         "5"},
-        {"the window's end is included", {"2024/03/16 00:00:00;60;5"}, CVORN3, "1", "5", "5"},
+         1,
+         5,
+         5,
+         0},
+        {"the window's ends are included",
+         {"2024/03/01 00:00:00;60;5", "2024/04/01 00:00:00;60;5"},
+         CVORN3,
+         2,
+         5,
+         5,
+         0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TCaptureList f;
         for (const char* l : c.lines)
             f.push_back(l);
-        EXPECT_EQ(StatCSV(f, 0.0057, c.model), Traitement_Termine);
-        EXPECT_EQ(Principal.cg_nb_events, c.nb);
-        EXPECT_EQ(Principal.Cg_max_CPM, c.max);
-        EXPECT_EQ(Principal.cg_moyenne_cpm, c.mean);
+        const Statistics s = ComputeStatistics(f, kMarch, 0.01, c.model);
+        ASSERT_TRUE(s.valid);
+        EXPECT_EQ(s.events, c.events);
+        EXPECT_NEAR(s.mean_cpm, c.mean, 1e-4);
+        EXPECT_NEAR(s.max_cpm, c.max, 1e-9);
+        EXPECT_NEAR(s.sd_cpm, c.sd, 1e-4);
+        EXPECT_NEAR(s.max_usvh, c.max * 0.01, 1e-9);
     }
 }
 
-TEST_F(StatCSVTest, GammaScoutHalfCountsFallInTheEvenClass) {
-    const TCaptureList f = List({"2024/03/15 08:00:00;120;30", "2024/03/15 08:02:00;120;61"});
-    StatCSV(f, 0.0057, GAMMA_SCOUT1);
-    EXPECT_EQ(SerieHisto->Values[0].Y, 15);
-    EXPECT_EQ(SerieHisto->Values[1].Y, 30.5);
-    const std::vector<std::pair<double, double>> gauss = {{15, 0.5}, {30, 0.5}};
-    EXPECT_EQ(Points(SerieGauss), gauss);
-    EXPECT_EQ(Principal.Cg_max_CPM, "31"); // 30.5 written without decimals
+TEST(Statistics, ClassesRoundHalvesToEvenAndEachValueIsHanded) {
+    std::vector<std::pair<TDateTime, double>> seen;
+    const Statistics s = ComputeStatistics(
+        List({"2024/03/15 08:00:00;120;61", "2024/03/15 08:02:00;120;63",
+              "2024/03/15 08:04:00;120;0"}),
+        kMarch15, 0.0057, GAMMA_SCOUT1, [&](TDateTime t, double v) { seen.emplace_back(t, v); });
+    EXPECT_EQ(s.classes, (Classes{{30, 1}, {32, 1}})); // 30.5 and 31.5
+    const std::vector<std::pair<TDateTime, double>> expected = {
+        {EncodeDateTime(2024, 3, 15, 8, 0, 0), 30.5}, {EncodeDateTime(2024, 3, 15, 8, 2, 0), 31.5}};
+    EXPECT_EQ(seen, expected);
 }
 
-TEST_F(StatCSVTest, FirstRecordToReachTheMaximumGivesItsDate) {
-    const TCaptureList f = List(
-        {"2024/03/15 08:00:00;60;9", "2024/03/15 08:01:00;60;20", "2024/03/15 08:02:00;60;20"});
-    StatCSV(f, 0.0057, CVORN3);
-    EXPECT_EQ(Principal.cg_date_max, "2024/03/15 08:01");
-    // Equal values: no deviation (not a rounding error below zero).
-    StatCSV(
-        List({"2024/03/15 08:00:00;60;7", "2024/03/15 08:01:00;60;7", "2024/03/15 08:02:00;60;7"}),
-        0.0057, CVORN3);
-    EXPECT_EQ(Principal.cg_ecart_type_CPM, "0");
-}
+TEST(Statistics, EmptyWindowAndUnreadableLines) {
+    const Statistics empty = ComputeStatistics(TCaptureList{}, kMarch15, 0.0057, CVORN3);
+    EXPECT_TRUE(empty.valid);
+    EXPECT_EQ(empty.events, 0);
+    EXPECT_TRUE(empty.classes.empty());
+    EXPECT_EQ(empty.max_date, 0);
 
-TEST_F(StatCSVTest, DoseRateMode) {
-    Fichier_conf.tab_CPM = false;
-    StatCSV(List({"2024/03/15 08:00:00;60;100"}), 0.0057, CVORN3);
-    ASSERT_EQ(SerieHisto->Values.size(), 1u);
-    EXPECT_DOUBLE_EQ(SerieHisto->Values[0].Y, 0.57);
-    ASSERT_EQ(SerieGauss->Values.size(), 1u);
-    EXPECT_DOUBLE_EQ(SerieGauss->Values[0].X, 0.57);
-    EXPECT_EQ(SerieGauss->Values[0].Y, 1);
-    EXPECT_EQ(histo_.FormatY(), "%5.3f");
-    EXPECT_EQ(gauss_.FormatX(), "%5.3f%");
-    // The fields show both units whatever the mode.
-    EXPECT_EQ(Principal.cg_moyenne_cpm, "100");
-    EXPECT_EQ(Principal.cg_moyenne_Sv, "0.57");
-}
-
-TEST_F(StatCSVTest, AnUnreadableLineFailsTheWholeComputation) {
     for (const char* bad : {"", "2024/03/15 08:01:00;60", "garbage"}) {
         SCOPED_TRACE(bad);
-        Principal.cg_nb_events = "previous";
-        const TCaptureList f =
-            List({"2024/03/15 08:00:00;60;10", bad, "2024/03/15 08:02:00;60;15"});
-        EXPECT_EQ(StatCSV(f, 0.0057, CVORN3), Pb_Fichier_Log);
-        EXPECT_TRUE(SerieHisto->Values.empty());
-        EXPECT_TRUE(SerieGauss->Values.empty());
-        ExpectValueFieldsEmpty();
-        EXPECT_EQ(Principal.cg_nb_events, "previous");
-        EXPECT_FALSE(histo_.Updating());
-        EXPECT_FALSE(gauss_.Updating());
+        const Statistics s =
+            ComputeStatistics(List({"2024/03/15 08:00:00;60;10", bad, "2024/03/15 08:02:00;60;15"}),
+                              kMarch15, 0.0057, CVORN3);
+        EXPECT_FALSE(s.valid);
+        EXPECT_EQ(s.events, 0);
+        EXPECT_TRUE(s.classes.empty());
     }
-}
-
-TEST_F(StatCSVTest, GammaScoutValueBeyondTheClassesFails) {
-    // 9999 pulses in 30 s: 19998 per minute.
-    EXPECT_EQ(StatCSV(List({"2024/03/15 08:00:00;60;10", "2024/03/15 08:01:00;30;9999"}), 0.0057,
-                      GAMMA_SCOUT1),
-              Pb_Fichier_Log);
-    EXPECT_TRUE(SerieHisto->Values.empty());
-    ExpectValueFieldsEmpty();
-}
-
-TEST_F(StatCSVTest, RegionalSeparatorsInTheFields) {
-    SetRegional(RegionalSettings{'.', 'h', ',', "de", "DE"});
-    StatCSV(List({"2024/03/15 08:00:00;60;10", "2024/03/15 08:01:00;60;20",
-                  "2024/03/15 08:02:00;60;15"}),
-            0.0057, CVORN3);
-    EXPECT_EQ(Principal.cg_ecart_type_CPM, "4,0825");
-    EXPECT_EQ(Principal.cg_moyenne_Sv, "0,0855");
-    EXPECT_EQ(Principal.cg_date_max, "2024.03.15 08h01");
-}
-
-TEST_F(StatCSVTest, WithoutChartsOnlyTheFields) {
-    SerieHisto = nullptr;
-    SerieGauss = nullptr;
-    EXPECT_EQ(StatCSV(List({"2024/03/15 08:00:00;60;10"}), 0.0057, CVORN3), Traitement_Termine);
-    EXPECT_EQ(Principal.cg_nb_events, "1");
 }

@@ -1,0 +1,104 @@
+// The statistics value shown on the main window: the history and distribution series and the
+// fields of the "Statistiques" page, in the user's regional format.
+#include "app/app.h"
+#include "base/numfmt.h"
+#include "base/regional.h"
+#include "chart/nice_chart.h"
+#include "model/model.h"
+#include "records/statistics.h"
+#include "settings/config.h"
+
+namespace zel {
+namespace {
+
+// Both charts leave update mode (and repaint once) however the computation ends.
+class UpdateScope {
+  public:
+    UpdateScope(TNiceSeries* a, TNiceSeries* b) {
+        if (a) charts_[0] = a->Chart;
+        if (b && (!a || b->Chart != a->Chart)) charts_[1] = b->Chart;
+        for (TNiceChart* c : charts_)
+            if (c) c->BeginUpdate();
+    }
+    ~UpdateScope() {
+        for (TNiceChart* c : charts_)
+            if (c) c->EndUpdate();
+    }
+
+  private:
+    TNiceChart* charts_[2] = {nullptr, nullptr};
+};
+
+void ClearSeries() {
+    if (SerieHisto) SerieHisto->Clear();
+    if (SerieGauss) SerieGauss->Clear();
+}
+
+} // namespace
+
+void ShowStatisticsFields(const Statistics& s) {
+    TprincipalModel& p = Principal;
+    p.cg_moyenne_cpm.clear();
+    p.cg_moyenne_Sv.clear();
+    p.Cg_max_CPM.clear();
+    p.Cg_Max_SV.clear();
+    p.cg_date_max.clear();
+    p.cg_ecart_type_CPM.clear();
+    p.cg_ecart_type_SV.clear();
+    // A failed computation leaves the count of the last good one.
+    if (!s.valid) return;
+    p.cg_nb_events = std::to_string(s.events);
+    if (s.events < 1) return;
+    const RegionalSettings& r = Regional();
+    const char ds = r.decimal_sep;
+    p.cg_moyenne_cpm = FormatFloat("###0.#", s.mean_cpm, ds);
+    p.cg_moyenne_Sv = FormatFloat("###0.####", s.mean_usvh, ds);
+    p.Cg_max_CPM = FormatFloat("######", s.max_cpm, ds);
+    p.Cg_Max_SV = FormatFloat("###0.####", s.max_usvh, ds);
+    if (s.max_date != 0)
+        p.cg_date_max = FormatDateTime("YYYY/MM/DD HH:NN", s.max_date, r.date_sep, r.time_sep);
+    p.cg_ecart_type_CPM = FormatFloat("###0.####", s.sd_cpm, ds);
+    p.cg_ecart_type_SV = FormatFloat("###0.####", s.sd_usvh, ds);
+}
+
+erreur_programme StatCSV(const TCaptureList& F, double FacteurConversion, TTypeCompteur Compteur) {
+    UpdateScope updating(SerieHisto, SerieGauss);
+    const bool cpm = Fichier_conf.tab_CPM;
+    erreur_programme result = Traitement_Termine;
+
+    ClearSeries();
+    if (SerieHisto) SerieHisto->Chart->SetFormatY(cpm ? "%.0f" : "%5.3f");
+    if (SerieGauss) SerieGauss->Chart->SetFormatX(cpm ? "%5.0f%" : "%5.3f%");
+    Statistics s;
+    try {
+        const double histo_factor = cpm ? 1.0 : FacteurConversion;
+        // One point per record at most. The live capture grows by one record a minute: grow the
+        // storage by half at a time rather than by one point each call.
+        if (SerieHisto && SerieHisto->Values.capacity() < F.size())
+            SerieHisto->Reserve(std::max(F.size(), SerieHisto->Values.capacity() * 3 / 2));
+        std::function<void(TDateTime, double)> each;
+        if (SerieHisto)
+            each = [histo_factor](TDateTime t, double v) {
+                SerieHisto->AddXY(t, v * histo_factor);
+            };
+        s = ComputeStatistics(F, {Fichier_conf.date_deb, Fichier_conf.date_fin}, FacteurConversion,
+                              Compteur, each);
+        if (s.valid && SerieGauss) {
+            const double m = cpm ? 1.0 : FacteurConversion;
+            for (const auto& [c, n] : s.classes)
+                SerieGauss->AddXY(c * m, static_cast<double>(n) / s.events);
+        }
+    } catch (...) {
+        s = Statistics{};
+        s.valid = false;
+    }
+    if (!s.valid) {
+        result = Pb_Fichier_Log;
+        ClearSeries();
+    }
+    ShowStatisticsFields(s);
+    ModelChanged(ModelWindow::Main);
+    return result;
+}
+
+} // namespace zel
