@@ -28,9 +28,7 @@ const char* const kUsage =
     "  number and log size after decoding, then the result; exit 0 when the log was decoded.\n";
 
 int Usage(const char* why) {
-    if (why) std::fprintf(stderr, "zelvanor-cli decode: %s\n", why);
-    std::fputs(kUsage, stderr);
-    return 2;
+    return zelcli::UsageError("decode", why, kUsage);
 }
 
 bool ParseVersion(const std::string& s, double& v) {
@@ -51,43 +49,29 @@ bool ParseSerial(const std::string& s, uint32_t& n) {
 }
 
 int RunDecode(int argc, char** argv) {
-    std::string firmware, serial, eeprom, model = "GS2", dir = ".", dump_file;
-    bool has_firmware = false, has_serial = false, has_eeprom = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (arg.rfind("--", 0) != 0) {
-            if (!dump_file.empty()) return Usage("one dump file only");
-            dump_file = arg;
-            continue;
-        }
-        std::string value;
-        if (const size_t eq = arg.find('='); eq != std::string::npos) {
-            value = arg.substr(eq + 1);
-            arg.resize(eq);
-        } else if (i + 1 < argc) {
-            value = argv[++i];
-        } else {
-            return Usage((arg + " needs a value").c_str());
-        }
-        if (arg == "--firmware")
-            firmware = value, has_firmware = true;
-        else if (arg == "--serial")
-            serial = value, has_serial = true;
-        else if (arg == "--eeprom")
-            eeprom = value, has_eeprom = true;
-        else if (arg == "--model")
-            model = value;
-        else if (arg == "--dir")
-            dir = value;
-        else
-            return Usage(("unknown option " + arg).c_str());
+    zel::ParsedArgs args;
+    std::string error;
+    if (!zelcli::ParseCommandArgs(argc, argv,
+                                  {{"firmware", true},
+                                   {"serial", true},
+                                   {"eeprom", true},
+                                   {"model", true},
+                                   {"dir", true},
+                                   {"help", false}},
+                                  args, error))
+        return Usage(error.c_str());
+    if (args.has("help")) {
+        std::fputs(kUsage, stdout);
+        return 0;
     }
-    if (!has_firmware || !has_serial || !has_eeprom || dump_file.empty())
+    if (args.operands.size() > 1) return Usage("one dump file only");
+    if (!args.has("firmware") || !args.has("serial") || !args.has("eeprom") ||
+        args.operands.empty())
         return Usage("--firmware, --serial, --eeprom and a dump file are required");
+    const std::string firmware = *args.last("firmware"), serial = *args.last("serial"),
+                      eeprom = *args.last("eeprom"), dump_file = args.operands[0];
+    const std::string model = args.has("model") ? *args.last("model") : "GS2";
+    const std::string dir = args.has("dir") ? *args.last("dir") : ".";
 
     double version = 0;
     uint32_t serial_number = 0;

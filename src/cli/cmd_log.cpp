@@ -1,6 +1,7 @@
-// zelvanor-cli log --port PATH --line N [--dir DIR] [--duration SECONDS] [--do COMMAND]...
+// zelvanor-cli log --port PATH --line N|MODEL [--dir DIR] [--duration SECONDS] [--do WORD]...
 // The desktop program without its windows: connects to a counter, identifies it, keeps its
 // capture file and the journal, and prints every journal line as the status box shows it.
+#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -11,6 +12,7 @@
 
 #include "app/app.h"
 #include "base/ports.h"
+#include "base/text_util.h"
 #include "base/textfile.h"
 #include "cli/commands.h"
 #include "model/model.h"
@@ -20,26 +22,70 @@
 
 namespace {
 
-const char kUsage[] =
-    "Usage: zelvanor-cli log --port PATH --line N [--dir DIR] [--duration SECONDS]\n"
-    "                        [--do COMMAND]...\n"
-    "  Connects to the counter on PATH with line setting N, identifies it and logs its counts\n"
-    "  until SIGINT, SIGTERM or the duration has passed. Every journal line is printed.\n"
-    "  --line      the line setting, 0 to 4 (listed below)\n"
-    "  --dir       data directory (default: data/ beside the program)\n"
-    "  --duration  stop after this many seconds (default: until a signal)\n"
-    "  --do        a counter command once connected, in order: Comd_VP, comd_CF, Comd_BO,\n"
-    "              Comd_IN, Comd_DL, Comd_ID, comd_PC_mode, Comd_Mode_Acq, Comd_mode_PC,\n"
-    "              Comd_Clear_Data, Comd_H\n"
-    "Exit status: 0 after a stop, 1 when the program could not start or the port not open,\n"
-    "2 on a usage error.\n"
-    "Line settings:\n";
+// The --do words, and the names the program has always used for them (still accepted).
+struct CommandWord {
+    const char* word;
+    const char* internal;
+    zel::TCommande command;
+    const char* what;
+};
+const CommandWord kCommands[] = {
+    {"identify", "Comd_VP", zel::Comd_VP, "version, model and serial number"},
+    {"factor", "comd_CF", zel::comd_CF, "the conversion factor (VORN)"},
+    {"reboot", "Comd_BO", zel::Comd_BO, "restart the counter"},
+    {"clock", "Comd_IN", zel::Comd_IN, "set the counter's date and time to this computer's"},
+    {"download", "Comd_DL", zel::Comd_DL, "download the counter's memory"},
+    {"internal-data", "Comd_ID", zel::Comd_ID, "internal data (battery, memory)"},
+    {"pc-mode", "comd_PC_mode", zel::comd_PC_mode, "Gamma Scout: enter PC mode"},
+    {"acquisition-mode", "Comd_Mode_Acq", zel::Comd_Mode_Acq, "Gamma Scout: leave PC mode"},
+    {"parameters", "Comd_mode_PC", zel::Comd_mode_PC, "VORN: read the parameters"},
+    {"clear", "Comd_Clear_Data", zel::Comd_Clear_Data, "Gamma Scout: clear the log memory"},
+    {"time", "Comd_H", zel::Comd_H, "Gamma Scout: set the time"},
+};
 
-void Usage(std::FILE* out) {
-    std::fputs(kUsage, out);
+// Counter models that name their line setting.
+struct LineWord {
+    const char* word;
+    int line;
+};
+const LineWord kLineWords[] = {
+    {"vorn2", 0},  {"vorn3", 1}, {"vorn8", 1}, {"vorn9", 1},
+    {"vorn10", 1}, {"gs1", 2},   {"gs6", 3},   {"gs7", 4},
+};
+
+std::string UsageText() {
+    std::string u =
+        "Usage: zelvanor-cli log --port PATH --line N|MODEL [--dir DIR] [--duration SECONDS]\n"
+        "                        [--do WORD]...\n"
+        "  Connects to the counter on PATH with line setting N, identifies it and logs its counts\n"
+        "  until SIGINT, SIGTERM or the duration has passed. Every journal line is printed.\n"
+        "  --line      the line setting: a number or a model word (listed below)\n"
+        "  --dir       data directory (default: data/ beside the program)\n"
+        "  --duration  stop after this many seconds (default: until a signal)\n"
+        "  --do        a counter command once connected, in the order given:\n";
+    for (const auto& c : kCommands) {
+        char line[160];
+        std::snprintf(line, sizeof line, "                %-17s %s\n", c.word, c.what);
+        u += line;
+    }
+    u += "Exit status: 0 after a stop, 1 when the program could not start or the port not open,\n"
+         "2 on a usage error.\n"
+         "Line settings:\n";
     const auto& lignes = zel::LignesSerieTextes();
-    for (size_t i = 0; i < lignes.size(); ++i)
-        std::fprintf(out, "  %zu  %s\n", i, lignes[i].c_str());
+    for (size_t i = 0; i < lignes.size(); ++i) {
+        std::string words;
+        for (const auto& w : kLineWords)
+            if (w.line == static_cast<int>(i))
+                words += std::string(words.empty() ? "" : " ") + w.word;
+        char line[200];
+        std::snprintf(line, sizeof line, "  %zu  %-28s %s\n", i, words.c_str(), lignes[i].c_str());
+        u += line;
+    }
+    return u;
+}
+
+int Usage(const std::string& why) {
+    return zelcli::UsageError("log", why, UsageText());
 }
 
 volatile std::sig_atomic_t g_stop = 0;
@@ -47,31 +93,29 @@ extern "C" void OnSignal(int) {
     g_stop = 1;
 }
 
-struct NomCommande {
-    const char* nom;
-    zel::TCommande commande;
-};
-const NomCommande kCommandes[] = {
-    {"Comd_VP", zel::Comd_VP},
-    {"comd_CF", zel::comd_CF},
-    {"Comd_BO", zel::Comd_BO},
-    {"Comd_IN", zel::Comd_IN},
-    {"Comd_DL", zel::Comd_DL},
-    {"Comd_ID", zel::Comd_ID},
-    {"comd_PC_mode", zel::comd_PC_mode},
-    {"Comd_Mode_Acq", zel::Comd_Mode_Acq},
-    {"Comd_mode_PC", zel::Comd_mode_PC},
-    {"Comd_Clear_Data", zel::Comd_Clear_Data},
-    {"Comd_H", zel::Comd_H},
-};
-
-bool TrouveCommande(const std::string& nom, zel::TCommande& c) {
-    for (const auto& k : kCommandes)
-        if (nom == k.nom) {
-            c = k.commande;
+bool FindCommand(const std::string& word, zel::TCommande& c) {
+    for (const auto& k : kCommands)
+        if (word == k.word || word == k.internal) {
+            c = k.command;
             return true;
         }
     return false;
+}
+
+bool FindLine(const std::string& text, int& line) {
+    const std::string upper = zel::UpperAscii(text);
+    for (const auto& w : kLineWords)
+        if (upper == zel::UpperAscii(w.word)) {
+            line = w.line;
+            return true;
+        }
+    int n = -1;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), n);
+    if (r.ec != std::errc() || r.ptr != text.data() + text.size() || n < 0 ||
+        n >= static_cast<int>(zel::LignesSerieTextes().size()))
+        return false;
+    line = n;
+    return true;
 }
 
 // Messages for the user go to the error stream; questions get "no".
@@ -115,44 +159,64 @@ struct Options {
     std::string dir;
     double duration = -1;
     std::vector<zel::TCommande> commandes;
+    bool help = false;
 };
 
-bool LitOptions(int argc, char** argv, Options& o) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        auto valeur = [&](std::string& v) {
-            if (i + 1 >= argc) return false;
-            v = argv[++i];
-            return true;
-        };
-        std::string v;
-        if (a == "--port") {
-            if (!valeur(o.port)) return false;
-        } else if (a == "--line") {
-            if (!valeur(v)) return false;
-            char* end = nullptr;
-            const long n = std::strtol(v.c_str(), &end, 10);
-            if (*end != '\0' || n < 0 || n > 4) return false;
-            o.line = static_cast<int>(n);
-        } else if (a == "--dir") {
-            if (!valeur(o.dir)) return false;
-        } else if (a == "--duration") {
-            if (!valeur(v)) return false;
-            char* end = nullptr;
-            o.duration = std::strtod(v.c_str(), &end);
-            if (*end != '\0' || !(o.duration >= 0)) return false;
-        } else if (a == "--do") {
+// False with the reason in `why`.
+bool LitOptions(int argc, char** argv, Options& o, std::string& why) {
+    zel::ParsedArgs args;
+    if (!zelcli::ParseCommandArgs(argc, argv,
+                                  {{"port", true},
+                                   {"line", true},
+                                   {"dir", true},
+                                   {"duration", true},
+                                   {"do", true},
+                                   {"help", false}},
+                                  args, why))
+        return false;
+    o.help = args.has("help");
+    if (o.help) return true;
+    if (!args.operands.empty()) {
+        why = "unexpected argument " + args.operands[0];
+        return false;
+    }
+    for (const zel::ParsedOption& a : args.options) {
+        const std::string& v = a.value;
+        if (a.name == "port") {
+            o.port = v;
+        } else if (a.name == "line") {
+            if (!FindLine(v, o.line)) {
+                why = "--line: " + v + " is neither a line setting (0 to " +
+                      std::to_string(zel::LignesSerieTextes().size() - 1) +
+                      ") nor a counter model (see --help)";
+                return false;
+            }
+        } else if (a.name == "dir") {
+            o.dir = v;
+        } else if (a.name == "duration") {
+            const auto r = std::from_chars(v.data(), v.data() + v.size(), o.duration);
+            if (r.ec != std::errc() || r.ptr != v.data() + v.size() || !(o.duration >= 0)) {
+                why = "--duration: " + v + " is not a number of seconds";
+                return false;
+            }
+        } else if (a.name == "do") {
             zel::TCommande c;
-            if (!valeur(v) || !TrouveCommande(v, c)) {
-                std::fprintf(stderr, "zelvanor-cli log: unknown command '%s'\n", v.c_str());
+            if (!FindCommand(v, c)) {
+                why = "--do: unknown command " + v + " (see --help)";
                 return false;
             }
             o.commandes.push_back(c);
-        } else {
-            return false;
         }
     }
-    return !o.port.empty() && o.line >= 0;
+    if (o.port.empty()) {
+        why = "--port is required";
+        return false;
+    }
+    if (o.line < 0) {
+        why = "--line is required";
+        return false;
+    }
+    return true;
 }
 
 // The main thread of the command line. A stop asked for, or the end of --duration, while a
@@ -179,14 +243,12 @@ class MainConsole : public zel::QueueMainThread {
 };
 
 int run_log(int argc, char** argv) {
-    if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        Usage(stdout);
-        return 0;
-    }
     Options o;
-    if (!LitOptions(argc, argv, o)) {
-        Usage(stderr);
-        return 2;
+    std::string why;
+    if (!LitOptions(argc, argv, o, why)) return Usage(why);
+    if (o.help) {
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
     }
 
     zel::SystemClock horloge;

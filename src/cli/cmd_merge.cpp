@@ -9,14 +9,23 @@
 
 namespace {
 
+const char kUsage[] = "Usage: zelvanor-cli merge FILE1 FILE2 OUT\n"
+                      "  Merges the records of FILE1 into those of FILE2 and writes them to OUT.\n";
+
 int run_merge(int argc, char** argv) {
-    if (argc != 4) {
-        std::fputs("Usage: zelvanor-cli merge FILE1 FILE2 OUT\n"
-                   "  Merges the records of FILE1 into those of FILE2 and writes them to OUT.\n",
-                   stderr);
-        return 2;
+    zel::ParsedArgs args;
+    std::string error;
+    if (!zelcli::ParseCommandArgs(argc, argv, {{"help", false}}, args, error))
+        return zelcli::UsageError("merge", error, kUsage);
+    if (args.has("help")) {
+        std::fputs(kUsage, stdout);
+        return 0;
     }
-    const std::string in1 = argv[1], in2 = argv[2], out = argv[3];
+    if (args.operands.size() != 3)
+        return zelcli::UsageError(
+            "merge", "three files are needed, " + std::to_string(args.operands.size()) + " given",
+            kUsage);
+    const std::string in1 = args.operands[0], in2 = args.operands[1], out = args.operands[2];
     zel::TCaptureList first, second;
     for (auto [list, name] : {std::pair{&first, &in1}, std::pair{&second, &in2}}) {
         if (!list->load(*name)) {

@@ -4,14 +4,16 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "zel_version.h"
 
 namespace {
 
 void usage(FILE* out) {
     std::fputs("Usage: zelvanor-cli COMMAND [OPTIONS]\n"
+               "       zelvanor-cli --version | --help\n"
+               "Options take their value as \"--name value\" or \"--name=value\".\n"
                "\n"
-               "Commands:\n"
-               "  --help                      this text\n",
+               "Commands:\n",
                out);
     zelcli::ListCommands(out);
 }
@@ -20,12 +22,17 @@ void usage(FILE* out) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
+        std::fputs("zelvanor-cli: no command given\n", stderr);
         usage(stderr);
         return 2;
     }
     const std::string cmd = argv[1];
     if (cmd == "--help" || cmd == "-h" || cmd == "help") {
         usage(stdout);
+        return 0;
+    }
+    if (cmd == "--version") {
+        std::printf("zelvanor-cli %s\n", ZEL_VERSION);
         return 0;
     }
     if (const auto* c = zelcli::FindCommand(cmd)) return c->run(argc - 1, argv + 1);

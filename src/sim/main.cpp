@@ -1,6 +1,7 @@
 // zelvanor-sim: a Geiger counter on a pseudo-terminal, for trying the programs without one.
 #include "sim/pty_runner.h"
 #include "sim/sim_options.h"
+#include "zel_version.h"
 
 #include <chrono>
 #include <cstdio>
@@ -15,6 +16,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(SimUsage().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("zelvanor-sim %s\n", ZEL_VERSION);
         return 0;
     }
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(

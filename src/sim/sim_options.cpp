@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "base/options.h"
+
 namespace zel::sim {
 namespace {
 
@@ -29,7 +31,11 @@ std::string Upper(std::string s) {
 
 std::string SimUsage() {
     return "usage: zelvanor-sim [--model VORN2|VORN3|VORN8|VORN9|VORN10|GS] [options]  (VORN8)\n"
+           "       zelvanor-sim --version | --help\n"
            "A Geiger counter on a pseudo-terminal. The first line printed is the device path.\n"
+           "Options take their value as \"--name value\" or \"--name=value\".\n"
+           "  --firmware V        firmware version (VORN 2.1; Gamma Scout 7.02, which sets its\n"
+           "                      line speed and log layout)\n"
            "  --serial N          serial number (VORN 1234, Gamma Scout 12345)\n"
            "  --cpm X             mean counts per minute (20)\n"
            "  --seed N            random seed (1)\n"
@@ -37,7 +43,6 @@ std::string SimUsage() {
            "  --pace              send no faster than the line speed\n"
            "  --any-line          answer a host whatever line speed it set\n"
            "VORN counters:\n"
-           "  --version TEXT      firmware version (2.1)\n"
            "  --factor X          conversion factor in uSv/h per CPM (0.0057)\n"
            "  --period-ms N       milliseconds between count lines (60000); a host sends its\n"
            "                      requests after a second of silence, so keep it above 1500\n"
@@ -48,7 +53,6 @@ std::string SimUsage() {
            "  --burst S,L[,CPM]   count lines S to S+L-1 around CPM (10 x --cpm, at least 200)\n"
            "  --history H         hourly values stored at start (48)\n"
            "Gamma Scout (--model GS):\n"
-           "  --firmware V        firmware version (7.02); sets line speed and log layout\n"
            "  --mode pc|standard  mode at start (standard)\n"
            "  --log-hours H       hours of log in memory (24)\n"
            "  --log-interval S    seconds per logged count (600)\n"
@@ -62,19 +66,30 @@ std::string SimUsage() {
 bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::string& error) {
     bool have_period = false;
     bool have_burst_cpm = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
+    ParsedArgs parsed;
+    if (!ParseOptions(args, {{"help", false},          {"version", false},  {"model", true},
+                             {"serial", true},         {"cpm", true},       {"seed", true},
+                             {"link", true},           {"pace", false},     {"any-line", false},
+                             {"firmware", true},       {"factor", true},    {"period-ms", true},
+                             {"first-count-ms", true}, {"burst", true},     {"history", true},
+                             {"mode", true},           {"log-hours", true}, {"log-interval", true},
+                             {"plain-dump", false},    {"garbage", false},  {"silent", false},
+                             {"drop-after", true}},
+                      parsed, error))
+        return false;
+    if (!parsed.operands.empty()) {
+        error = "unexpected argument " + parsed.operands[0];
+        return false;
+    }
+    std::string firmware;
+    for (const ParsedOption& opt : parsed.options) {
+        const std::string a = "--" + opt.name;
         const auto value = [&](std::string& v) {
-            if (i + 1 >= args.size()) {
-                error = a + " needs a value";
-                return false;
-            }
-            v = args[++i];
+            v = opt.value;
             return true;
         };
         const auto number = [&](long long& v, long long lo, long long hi) {
-            std::string s;
-            if (!value(s)) return false;
+            const std::string& s = opt.value;
             if (!ToLong(s, v) || v < lo || v > hi) {
                 error = a + ": " + s + " is not a whole number from " + std::to_string(lo) +
                         " to " + std::to_string(hi);
@@ -83,8 +98,7 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::s
             return true;
         };
         const auto real = [&](double& v, double lo, double hi) {
-            std::string s;
-            if (!value(s)) return false;
+            const std::string& s = opt.value;
             if (!ToDouble(s, v) || !(v >= lo && v <= hi)) {
                 error = a + ": " + s + " is not a number in range";
                 return false;
@@ -94,8 +108,10 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::s
         std::string s;
         long long n = 0;
         double x = 0;
-        if (a == "--help" || a == "-h") {
+        if (a == "--help") {
             o.help = true;
+        } else if (a == "--version") {
+            o.version = true;
         } else if (a == "--model") {
             if (!value(s)) return false;
             s = Upper(s);
@@ -124,12 +140,6 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::s
             o.pace = true;
         } else if (a == "--any-line") {
             o.check_line = false;
-        } else if (a == "--version") {
-            if (!value(o.vorn.version)) return false;
-            if (!ToDouble(o.vorn.version, x)) {
-                error = "--version: " + o.vorn.version + " is not a version number";
-                return false;
-            }
         } else if (a == "--factor") {
             if (!real(o.vorn.factor, 1e-9, 10)) return false;
         } else if (a == "--period-ms") {
@@ -164,9 +174,10 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::s
             if (!number(n, 0, 8760)) return false;
             o.vorn.history_hours = static_cast<int>(n);
         } else if (a == "--firmware") {
-            if (!value(o.gamma_scout.firmware)) return false;
-            if (!ToDouble(o.gamma_scout.firmware, x) || x <= 0 || x >= 100) {
-                error = "--firmware: " + o.gamma_scout.firmware + " is not a version number";
+            // The model may come after: the version goes to whichever counter is made.
+            if (!value(firmware)) return false;
+            if (!ToDouble(firmware, x) || x <= 0 || x >= 100) {
+                error = "--firmware: " + firmware + " is not a version number";
                 return false;
             }
         } else if (a == "--mode") {
@@ -190,11 +201,9 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::s
         } else if (a == "--drop-after") {
             if (!number(n, 0, 1LL << 30)) return false;
             o.faults.drop_after = static_cast<int>(n);
-        } else {
-            error = "unknown option " + a;
-            return false;
         }
     }
+    if (!firmware.empty()) o.vorn.version = o.gamma_scout.firmware = firmware;
     if (o.gamma) {
         const double fw = std::strtod(o.gamma_scout.firmware.c_str(), nullptr);
         const auto& allowed = GsIntervals(GsLogVersion(fw));

@@ -19,6 +19,7 @@ struct SimOptions {
     bool check_line = true; // ignore a host at another speed, as a real line would
     bool pace = false;      // send no faster than the line speed allows
     bool help = false;
+    bool version = false; // print the program's version
 };
 
 // False with a message in `error` when the arguments do not make a counter.

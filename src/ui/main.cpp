@@ -5,6 +5,8 @@
 #include <QSocketNotifier>
 #include <QStyleFactory>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <unistd.h>
 
@@ -12,6 +14,7 @@
 #include "ui/main_window.h"
 #include "ui/qt_ports.h"
 #include "ui/windows.h"
+#include "zel_version.h"
 
 namespace {
 
@@ -44,6 +47,12 @@ void CloseOnSignals(QObject* owner) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Answered before any window or display is needed.
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("zelvanor %s\n", ZEL_VERSION);
+            return 0;
+        }
     QApplication app(argc, argv);
     app.setApplicationName("Zelvanor");
     app.setDesktopFileName("zelvanor");
@@ -57,7 +66,7 @@ int main(int argc, char** argv) {
 
     zelui::QtPorts ports;
     zelui::InstallModelObserver();
-    // No command-line argument is read: only the program's own location counts.
+    // No other argument is read: only the program's own location counts.
     if (!zelui::CreateWindows(zel::ExecutableDir())) return 1;
 
     CloseOnSignals(&app);

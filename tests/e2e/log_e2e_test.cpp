@@ -266,7 +266,7 @@ TEST_F(LogE2E, UnknownCommandAndMissingPortAreRefused) {
 struct ModelCase {
     const char* name;
     std::vector<std::string> sim;
-    const char* line;
+    const char* line;      // a line setting's number or the model naming it
     const char* identity;  // the start of the identification reply
     const char* clock_ack; // the start of the clock acknowledgement
 };
@@ -279,8 +279,8 @@ TEST_P(LogE2EModels, IdentifiedDownloadedAndClockSet) {
     ASSERT_TRUE(sim.started());
     const std::string port = PortOf(sim);
     ASSERT_FALSE(port.empty());
-    Child cli(ZEL_CLI, {"log", "--port", port, "--line", c.line, "--dir", data_, "--do", "Comd_DL",
-                        "--do", "Comd_IN"});
+    Child cli(ZEL_CLI, {"log", "--port", port, "--line", c.line, "--dir", data_, "--do", "download",
+                        "--do=clock"});
     ASSERT_TRUE(cli.started());
     auto starts = [](const std::string& prefix) {
         return [prefix](const std::string& l) { return l.rfind(prefix, 0) == 0; };
@@ -307,12 +307,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "INOK"},
         ModelCase{"VORN3",
                   {"--model", "VORN3", "--period-ms", "2500", "--history", "3"},
-                  "1",
+                  "vorn3",
                   "VP=",
                   "INOK"},
         ModelCase{"VORN9",
                   {"--model", "VORN9", "--period-ms", "2500", "--history", "3"},
-                  "1",
+                  "VORN9",
                   "VP=",
                   "INOK"},
         ModelCase{"VORN10",
@@ -322,12 +322,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "INOK"},
         ModelCase{"GS543",
                   {"--model", "GS", "--firmware", "5.43", "--mode", "pc", "--log-hours", "2"},
-                  "2",
+                  "gs1",
                   "Version 5.43",
                   "Datum"},
         ModelCase{"GS601",
                   {"--model", "GS", "--firmware", "6.01", "--mode", "pc", "--log-hours", "2"},
-                  "3",
+                  "gs6",
                   "Version 6.01",
                   "Datum"}),
     [](const ::testing::TestParamInfo<ModelCase>& i) { return std::string(i.param.name); });

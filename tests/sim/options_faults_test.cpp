@@ -25,6 +25,19 @@ TEST(SimOptions, ReadsACounter) {
     EXPECT_EQ(v.vorn.model, 10);
     EXPECT_EQ(v.vorn.burst_cpm, 200);
     EXPECT_EQ(v.faults.garbage_period_ms, 200);
+
+    // "--name=value" reads as "--name value"; the firmware version is the VORN's as well, given
+    // before or after the model.
+    SimOptions e;
+    ASSERT_TRUE(ParseSimOptions({"--firmware=3.05", "--model=VORN3", "--period-ms=2500"}, e, error))
+        << error;
+    EXPECT_EQ(e.vorn.model, 3);
+    EXPECT_EQ(e.vorn.version, "3.05");
+    EXPECT_EQ(e.vorn.period_ms, 2500);
+    EXPECT_FALSE(e.version);
+    SimOptions ver;
+    ASSERT_TRUE(ParseSimOptions({"--version"}, ver, error));
+    EXPECT_TRUE(ver.version);
 }
 
 TEST(SimOptions, RefusesWhatMakesNoCounter) {
@@ -38,6 +51,8 @@ TEST(SimOptions, RefusesWhatMakesNoCounter) {
         {"--model", "GS", "--firmware", "5.43", "--log-interval", "120"}, // not a v1 interval
         {"--firmware", "seven"},
         {"--frobnicate"},
+        {"--pace=yes"},
+        {"--model", "VORN8", "stray"},
     };
     for (const auto& args : bad) {
         SimOptions o;
