@@ -21,20 +21,17 @@ StatisticsAccumulator::Step StatisticsAccumulator::Add(const TCaptureRecord& r, 
     // The list is in date order: nothing after the window's end is looked at.
     if (ms > to_ms_) return Step::End;
     if (ms < from_ms_ || r.Duree <= 0 || r.Comptage == 0) return Step::Skipped;
-    // Negative counts are the counter's error marks; they count as an overflow.
-    double v = (r.Comptage < 0 || r.Comptage > CDebord) ? CDebord : r.Comptage;
+    // The bound applies to the rate, not to the count: a Gamma Scout day holds far more than
+    // 9999 pulses. Negative counts are the counter's error marks; they count as an overflow.
+    double v = r.Comptage;
     if (gamma_) v = v * 60 / r.Duree;
-    // Nearest integer, halves to the even neighbour.
-    const double cls = std::nearbyint(v);
-    if (cls >= NbClassesGauss) {
-        failed_ = true;
-        return Step::End;
-    }
+    if (r.Comptage < 0 || v > CDebord) v = CDebord;
     if (v > max_) {
         max_ = v;
         max_date_ = r.T;
     }
-    const int c = static_cast<int>(cls);
+    // Nearest integer, halves to the even neighbour; never beyond the last class after the bound.
+    const int c = std::min(static_cast<int>(std::nearbyint(v)), NbClassesGauss - 1);
     ++classes_[c];
     min_class_ = std::min(min_class_, c);
     max_class_ = std::max(max_class_, c);

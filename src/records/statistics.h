@@ -23,9 +23,7 @@ struct StatisticsWindow {
 };
 
 struct Statistics {
-    // false when a line of the list is not a record, or a value leaves the classes: nothing
-    // else is set
-    bool valid = true;
+    bool valid = true; // false when a line of the list is not a record: nothing else is set
     int32_t events = 0;
     double mean_cpm = 0, sd_cpm = 0, max_cpm = 0;
     double mean_usvh = 0, sd_usvh = 0, max_usvh = 0;
@@ -43,8 +41,7 @@ class StatisticsAccumulator {
 
     enum class Step { Used, Skipped, End };
     // Used: `value` is the record's count per minute. End: nothing after this record counts
-    // (it is past the window's end, or not a record or beyond the classes: the result is then
-    // not valid).
+    // (it is past the window's end, or not a record: the result is then not valid).
     Step Add(const TCaptureRecord& r, int64_t ms, double& value);
     Statistics Result() const;
 

@@ -215,13 +215,14 @@ TEST_F(StatCSVTest, AnUnreadableLineFailsTheWholeComputation) {
     }
 }
 
-TEST_F(StatCSVTest, GammaScoutValueBeyondTheClassesFails) {
-    // 9999 pulses in 30 s: 19998 per minute.
+TEST_F(StatCSVTest, GammaScoutRateBeyondTheClassesIsBounded) {
+    // 9999 pulses in 30 s: 19998 per minute, shown as the bound like any overflow.
     EXPECT_EQ(StatCSV(List({"2024/03/15 08:00:00;60;10", "2024/03/15 08:01:00;30;9999"}), 0.0057,
                       GAMMA_SCOUT1),
-              Pb_Fichier_Log);
-    EXPECT_TRUE(SerieHisto->Values.empty());
-    ExpectValueFieldsEmpty();
+              Traitement_Termine);
+    EXPECT_EQ(Principal.Cg_max_CPM, "9999");
+    const std::vector<std::pair<double, double>> gauss = {{10, 0.5}, {9999, 0.5}};
+    EXPECT_EQ(Points(SerieGauss), gauss);
 }
 
 TEST_F(StatCSVTest, RegionalSeparatorsInTheFields) {

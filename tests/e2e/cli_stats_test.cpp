@@ -34,6 +34,20 @@ TEST_F(CliStats, PrintsTheStatisticsByName) {
                             "\"sd_usvh\":0.02327,\"max_usvh\":0.114}\n");
 }
 
+// Daily Gamma Scout records of 20, 10 and 30 counts per minute: the bound of 9999 is on the
+// rate, so a day's 28,800 pulses are not cut down to 6.9 per minute.
+TEST_F(CliStats, GammaScoutLongIntervalsKeepTheirRate) {
+    write("GS2_12345.txt", "2024/03/10 00:00:00;86400;28800\r\n2024/03/11 00:00:00;86400;14400\r\n"
+                           "2024/03/12 00:00:00;86400;43200\r\n");
+    write("GS2_12345_Conf.txt", "CGM=GS2\r\nConvSievert=0.0081208\r\n");
+    std::string out, err;
+    ASSERT_EQ(run("stats " + path("GS2_12345.txt"), err, &out), 0) << err;
+    EXPECT_NE(out.find("events=3\nmean_cpm=20\nsd_cpm=8.165\nmax_cpm=30\n"
+                       "max_date=2024/03/12 00:00:00\n"),
+              std::string::npos)
+        << out;
+}
+
 TEST_F(CliStats, DateWindowAndDistribution) {
     write("m.txt", "2024/03/15 08:00:00;60;10\r\n2024/03/15 08:01:00;60;20\r\n"
                    "2024/03/16 08:02:00;60;15\r\n\r\n \r\n");
