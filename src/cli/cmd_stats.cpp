@@ -2,10 +2,16 @@
 // FILE: the statistics of the "Statistiques" page for a capture file, for scripts: one
 // name=value a line (or one JSON object), numbers always with ".".
 //
-// The file is read once and its records are not kept: a year of minute records is counted
-// in about the memory of the file itself.
+// The file is mapped and read once, and its records are not kept: a year of minute records is
+// counted in about the memory of the file itself.
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -91,22 +97,30 @@ class Lines {
     }
     bool Next(std::string_view& line) {
         if (rest_.empty()) return false;
-        const size_t eol = rest_.find_first_of("\r\n");
-        if (eol == std::string_view::npos) {
-            line = rest_;
+        const size_t eol = LineEnd(rest_);
+        line = rest_.substr(0, eol);
+        if (eol == rest_.size()) {
             rest_ = {};
             return true;
         }
-        line = rest_.substr(0, eol);
         const bool pair = rest_[eol] == '\r' && eol + 1 < rest_.size() && rest_[eol + 1] == '\n';
         rest_.remove_prefix(eol + (pair ? 2 : 1));
         return true;
     }
-    std::string_view First() const { return rest_.substr(0, rest_.find_first_of("\r\n")); }
+    std::string_view First() const { return rest_.substr(0, LineEnd(rest_)); }
     std::string_view Last() const { return last_; }
     bool Empty() const { return rest_.empty(); }
 
   private:
+    // Where the first line of s ends (its size when it has no end). memchr, since a search for
+    // either of two characters tests each byte against both in turn.
+    static size_t LineEnd(std::string_view s) {
+        const char* p = s.data();
+        const char* nl = static_cast<const char*>(std::memchr(p, '\n', s.size()));
+        const size_t stop = nl ? static_cast<size_t>(nl - p) : s.size();
+        const char* cr = static_cast<const char*>(std::memchr(p, '\r', stop));
+        return cr ? static_cast<size_t>(cr - p) : stop;
+    }
     // The end of the last line: CR LF, LF or CR.
     void DropTerminator() {
         if (!rest_.empty() && rest_.back() == '\n')
@@ -122,11 +136,48 @@ class Lines {
     std::string_view rest_, last_;
 };
 
-bool IsAscii(const std::string& s) {
-    for (unsigned char c : s)
-        if (c >= 0x80) return false;
-    return true;
+bool IsAscii(std::string_view s) {
+    unsigned char any = 0;
+    for (char c : s)
+        any |= static_cast<unsigned char>(c);
+    return any < 0x80;
 }
+
+// A file's bytes mapped rather than read: a year of records costs no copy of the file.
+class MappedFile {
+  public:
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+    MappedFile() = default;
+    ~MappedFile() {
+        if (data_) ::munmap(data_, size_);
+    }
+    bool Open(const std::string& path) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return false;
+        struct stat st {};
+        bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+        if (ok && st.st_size > 0) {
+            size_ = static_cast<size_t>(st.st_size);
+            void* p = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
+            ok = p != MAP_FAILED;
+            if (ok) {
+                data_ = p;
+                ::madvise(p, size_, MADV_SEQUENTIAL);
+            }
+        }
+        ::close(fd);
+        return ok;
+    }
+    std::string_view Bytes() const {
+        return data_ ? std::string_view(static_cast<const char*>(data_), size_)
+                     : std::string_view();
+    }
+
+  private:
+    void* data_ = nullptr;
+    size_t size_ = 0;
+};
 
 void Print(const zel::Statistics& s, bool json, bool gauss, double class_width) {
     const bool any = s.events > 0;
@@ -214,13 +265,18 @@ int run_stats(int argc, char** argv) {
     Repertoire_conf = dir && !dir->empty() ? *dir : DirectoryOf(file);
     if (Repertoire_conf.back() != '/') Repertoire_conf += '/';
 
-    std::string text;
-    if (!FileExists(file) || !ReadFileBytes(file, text)) {
+    MappedFile mapped;
+    if (!mapped.Open(file)) {
         std::fprintf(stderr, "%s%s\n", GetMessagePgm(Pb_ouvrir_fichier).c_str(), file.c_str());
         return 1;
     }
     // Our files are ASCII; only others go through the encoding detection.
-    if (!IsAscii(text)) text = DecodeText(text);
+    std::string decoded;
+    std::string_view text = mapped.Bytes();
+    if (!IsAscii(text)) {
+        decoded = DecodeText(text);
+        text = decoded;
+    }
 
     double factor = 0;
     TTypeCompteur model = NotInitialized;
