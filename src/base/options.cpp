@@ -8,7 +8,7 @@ const std::string* ParsedArgs::last(const std::string& name) const {
     return nullptr;
 }
 
-bool ParseOptions(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
+bool ParseOptions(const std::vector<std::string>& args, const std::vector<OptionDef>& defs,
                   ParsedArgs& out, std::string& error) {
     out = ParsedArgs{};
     bool only_operands = false;
@@ -34,18 +34,18 @@ bool ParseOptions(const std::vector<std::string>& args, const std::vector<Option
             value = name.substr(eq + 1);
             name.resize(eq);
         }
-        const OptionSpec* spec = nullptr;
-        for (const OptionSpec& s : specs)
-            if (name == s.name) spec = &s;
-        if (!spec) {
+        const OptionDef* def = nullptr;
+        for (const OptionDef& s : defs)
+            if (name == s.name) def = &s;
+        if (!def) {
             error = "unknown option --" + name;
             return false;
         }
-        if (!spec->takes_value && inline_value) {
+        if (!def->takes_value && inline_value) {
             error = "--" + name + " takes no value";
             return false;
         }
-        if (spec->takes_value && !inline_value) {
+        if (def->takes_value && !inline_value) {
             if (i + 1 >= args.size()) {
                 error = "--" + name + " needs a value";
                 return false;

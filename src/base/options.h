@@ -7,7 +7,7 @@
 
 namespace zel {
 
-struct OptionSpec {
+struct OptionDef {
     const char* name; // without the leading "--"
     bool takes_value;
 };
@@ -27,7 +27,7 @@ struct ParsedArgs {
 
 // False with a one-line reason in `error` (an unknown option, a missing value, a value given
 // to a switch).
-bool ParseOptions(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
+bool ParseOptions(const std::vector<std::string>& args, const std::vector<OptionDef>& defs,
                   ParsedArgs& out, std::string& error);
 
 } // namespace zel

@@ -25,10 +25,10 @@ void ListCommands(std::FILE* out) {
         std::fprintf(out, "  %-28s%s\n", c.name, c.summary);
 }
 
-bool ParseCommandArgs(int argc, char** argv, const std::vector<zel::OptionSpec>& specs,
+bool ParseCommandArgs(int argc, char** argv, const std::vector<zel::OptionDef>& defs,
                       zel::ParsedArgs& out, std::string& error) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    return zel::ParseOptions(args, specs, out, error);
+    return zel::ParseOptions(args, defs, out, error);
 }
 
 int UsageError(const std::string& command, const std::string& why, const std::string& usage) {

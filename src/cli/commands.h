@@ -23,7 +23,7 @@ struct Register {
 };
 
 // The command's arguments after its name, through the options every program shares.
-bool ParseCommandArgs(int argc, char** argv, const std::vector<zel::OptionSpec>& specs,
+bool ParseCommandArgs(int argc, char** argv, const std::vector<zel::OptionDef>& defs,
                       zel::ParsedArgs& out, std::string& error);
 
 // A usage error: "zelvanor-cli COMMAND: why", then the usage, on the error stream. Returns 2,

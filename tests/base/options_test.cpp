@@ -7,7 +7,7 @@ using namespace zel;
 
 namespace {
 
-const std::vector<OptionSpec> kSpecs = {
+const std::vector<OptionDef> kDefs = {
     {"port", true}, {"do", true}, {"json", false}, {"help", false}};
 
 // Options as "name=value" (a switch as its name), then "|", then the operands.
@@ -50,7 +50,7 @@ TEST(ParseOptions, FormsAndReasons) {
         SCOPED_TRACE(joined);
         ParsedArgs p;
         std::string error;
-        const bool ok = ParseOptions(c.args, kSpecs, p, error);
+        const bool ok = ParseOptions(c.args, kDefs, p, error);
         if (c.parsed) {
             ASSERT_TRUE(ok) << error;
             EXPECT_EQ(Show(p), c.parsed);
@@ -64,7 +64,7 @@ TEST(ParseOptions, FormsAndReasons) {
 TEST(ParseOptions, TheLastOccurrenceCounts) {
     ParsedArgs p;
     std::string error;
-    ASSERT_TRUE(ParseOptions({"--port", "a", "--port=b"}, kSpecs, p, error));
+    ASSERT_TRUE(ParseOptions({"--port", "a", "--port=b"}, kDefs, p, error));
     ASSERT_TRUE(p.has("port"));
     EXPECT_EQ(*p.last("port"), "b");
     EXPECT_FALSE(p.has("json"));
