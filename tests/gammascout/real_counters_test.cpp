@@ -8,13 +8,13 @@
 namespace zel {
 namespace {
 
-const std::string kFixtures = ZEL_SHARED_DIR "/fixtures/real-counters/";
+const std::string kFixtures = ZEL_SOURCE_DIR "/tests/fixtures/real-counters/";
 
-bool LoadDump(const std::string& name, TextList& lines) {
+// The transcript's dump lines; a missing fixture fails the test (they ship with the sources).
+TextList LoadDump(const std::string& name) {
     TextList raw;
-    if (!LoadTextFile(kFixtures + name, raw)) return false;
-    lines = PrepareDumpLines(raw);
-    return true;
+    EXPECT_TRUE(LoadTextFile(kFixtures + name, raw)) << kFixtures + name;
+    return PrepareDumpLines(raw);
 }
 
 std::string Stamp(TDateTime t) {
@@ -22,10 +22,9 @@ std::string Stamp(TDateTime t) {
 }
 
 TEST(RealCounters, Firmware543AddressLines) {
-    TextList dump, csv;
-    if (!LoadDump("gs-fw5.43-old-format.dmp", dump) ||
-        !LoadTextFile(kFixtures + "gs-fw5.43-old-format.expected.csv", csv))
-        GTEST_SKIP() << "fixtures absent";
+    const TextList dump = LoadDump("gs-fw5.43-old-format.dmp");
+    TextList csv;
+    ASSERT_TRUE(LoadTextFile(kFixtures + "gs-fw5.43-old-format.expected.csv", csv));
     ASSERT_EQ(dump.size(), 128u);
 
     DumpInput in = test::Input(5.43);
@@ -54,8 +53,7 @@ TEST(RealCounters, Firmware543AddressLines) {
 }
 
 TEST(RealCounters, Firmware702Session) {
-    TextList dump;
-    if (!LoadDump("gs-fw7.02-session.txt", dump)) GTEST_SKIP() << "fixtures absent";
+    const TextList dump = LoadDump("gs-fw7.02-session.txt");
     ASSERT_EQ(dump.size(), 534u);
 
     DumpInput in = test::Input(7.02, "17061"); // 0x42a5 from the version reply
@@ -88,8 +86,7 @@ TEST(RealCounters, Firmware702Session) {
 }
 
 TEST(RealCounters, Firmware702ShortLog) {
-    TextList dump;
-    if (!LoadDump("gs-fw7.02-multilog.txt", dump)) GTEST_SKIP() << "fixtures absent";
+    const TextList dump = LoadDump("gs-fw7.02-multilog.txt");
     ASSERT_EQ(dump.size(), 1u);
     // 30 log bytes (0x001e from the version reply): a date with seconds, 120-second counts,
     // then 60-second counts; the last two data bytes of the line lie beyond the log.
