@@ -62,6 +62,28 @@ void SauteSuffixeVersion(TAnalSynt& V) {
         ++V.ISynt;
 }
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Firmware 7.02 answers "Version 7.02Lb07 1020 072467 42a5 22.04.19 22:05:28": its first field
+// is the same on different counters, the six-digit field after it (leading zeros kept) is the
+// counter's own number. True when the rest of the line at V has this form: a six-digit field,
+// then the log size and the clock.
+bool SerieSixChiffres(const TAnalSynt& V) {
+    TAnalSynt W = V;
+    SyntSkipBlank(W);
+    const size_t from = static_cast<size_t>(W.ISynt - 1);
+    if (W.SSynt.size() < from + 6) return false;
+    for (size_t i = from; i < from + 6; ++i)
+        if (!IsDigit(W.SSynt[i])) return false;
+    if (W.SSynt.size() > from + 6 && W.SSynt[from + 6] != ' ') return false;
+    uint32_t serial;
+    int32_t taille;
+    TDateTime horloge;
+    return SyntWord(W, serial) && SyntHex(W, taille) && SyntDateTime(W, horloge, 2);
+}
+
 // VP=version[,model[,serial]]
 bool VersionVORN(Tcg_thread_ES& T) {
     TAnalSynt& V = T.BufR;
@@ -129,8 +151,10 @@ bool VersionGammaScout(Tcg_thread_ES& T) {
         maj_menu_commandes(); // older firmware: the version only
         return true;
     }
-    if (c.Version_GS >= 6.9 && c.Version_GS < 7.03) {
-        double cpu;
+    if (SerieSixChiffres(V)) {
+        SyntWord(V, serial);
+    } else if (c.Version_GS >= 6.9 && c.Version_GS < 7.03) {
+        double cpu; // the serial number came first: a processor figure follows it
         SyntReal(V, cpu);
     }
     {
@@ -213,13 +237,25 @@ bool Trt_Mode_GAMMASCOUT(Tcg_thread_ES& T) {
 bool Trt_ID_GAMMA_SCOUT(Tcg_thread_ES& T) {
     if (T.Commande != Comd_ID) return false;
     if (T.Nblignes == 0) {
-        // The header: two hexadecimal numbers, the second the count of lines that follow.
         TAnalSynt& V = T.BufR;
-        int32_t premier, suivantes;
-        if (!(SyntHex(V, premier) && SyntHex(V, suivantes))) {
+        // Firmware 7 first tells the state of its calibration ("GAMMA-SCOUT SoftCal gueltig");
+        // the header comes on the next line.
+        const int32_t debut = V.ISynt;
+        if (SyntIdent(V, "GAMMA") && SyntSep(V, '-') && SyntIdent(V, "SCOUT") &&
+            SyntIdent(V, "SoftCal"))
+            return true;
+        V.ISynt = debut;
+        // The header: hexadecimal numbers. Two ("b0 07"): the second is the count of lines that
+        // follow. Five, as firmware 7 sends it ("b0 00 07 7e 00"): the third is.
+        int32_t nombres[5];
+        int lus = 0;
+        while (lus < 5 && SyntHex(V, nombres[lus]))
+            ++lus;
+        if (lus < 2) {
             Incorrecte();
             return false;
         }
+        const int32_t suivantes = lus == 5 ? nombres[2] : nombres[1];
         if (suivantes <= 0) {
             // Nothing follows: the reply is complete (waiting would only end in a time-out).
             T.Nblignes = -1;

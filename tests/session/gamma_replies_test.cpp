@@ -94,9 +94,21 @@ TEST_F(Identification, VersionRepliesOfGammaScouts) {
          "17.05.2024 10:23:45"},
         {"Version 7.05 123456 1A2B 17.05.24 10:23:45", GAMMA_SCOUT2, 123456, "7.05", "6699",
          "17.05.2024 10:23:45"},
-        // Firmware 7.x glues letters and digits to its version number.
-        {"Version 7.02Lb07 1020 073160 4bde 18.02.21 15:42:39", GAMMA_SCOUT2, 1020, "7.02", "19422",
+        // Firmware 7.x glues letters and digits to its version number; the six-digit field
+        // after the first number is the serial number.
+        {"Version 7.02Lb07 1020 072467 42a5 22.04.19 22:05:28", GAMMA_SCOUT2, 72467, "7.02",
+         "17061", "22.04.2019 22:05:28"},
+        {"Version 7.02Lb07 1020 000042 4bde 18.02.21 15:42:39", GAMMA_SCOUT2, 42, "7.02", "19422",
          "18.02.2021 15:42:39"},
+        // The same form where no extra field is expected.
+        {"Version 7.05 1020 072467 42a5 22.04.19 22:05:28", GAMMA_SCOUT2, 72467, "7.05", "17061",
+         "22.04.2019 22:05:28"},
+        // A second field that is no six-digit one, or not followed by a log size and a clock,
+        // leaves the serial number first.
+        {"Version 6.95 1020 72467 42a5 22.04.19 22:05:28", GAMMA_SCOUT2, 1020, "6.95", "17061",
+         "22.04.2019 22:05:28"},
+        {"Version 7.05 123456 004321 17.05.24 10:23:45", GAMMA_SCOUT2, 123456, "7.05", "17185",
+         "17.05.2024 10:23:45"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -112,6 +124,7 @@ TEST_F(Identification, VersionRepliesOfGammaScouts) {
         std::string version, serie, eeprom, date;
         Gamma(version, serie, eeprom, date);
         EXPECT_EQ(version, c.version);
+        EXPECT_EQ(serie, c.serial ? std::to_string(c.serial) : "?");
         EXPECT_EQ(eeprom, c.eeprom);
         EXPECT_EQ(date, c.date);
         EXPECT_EQ(Journal().size(), 1u); // the reply only
@@ -187,6 +200,41 @@ TEST_F(Identification, InternalDataEndsWithItsAnnouncedLines) {
     T->SetNbInternalData();
     Recoit("0a 00");
     EXPECT_EQ(T->Commande, Comd_Rien);
+}
+
+TEST_F(Identification, InternalDataOfFirmware7) {
+    // As a 7.02 counter answers: its calibration state, a header of five numbers whose third
+    // is the count of lines, then the lines.
+    const std::vector<std::string> reply = {
+        "GAMMA-SCOUT SoftCal gueltig", "b0 00 07 7e 00",       "cd0900001a05f6da2d00",
+        "9a210000c1e1acb12d00",        "9a7d00002f0995c63c00", "00a0020002009af24b00",
+        "9a46080004001cc23c00",        "c47d130085010e9e2d00", "15dd4400990210b32d00"};
+    Connecte(GAMMA_SCOUT2);
+    Demande(Comd_ID);
+    T->SetNbInternalData();
+    std::vector<std::string> shown;
+    for (size_t i = 0; i < reply.size(); ++i) {
+        EXPECT_EQ(T->Commande, Comd_ID) << "ended before line " << i;
+        Recoit(reply[i]);
+        shown.push_back(Recu(reply[i]));
+    }
+    EXPECT_EQ(T->Commande, Comd_Rien);
+    EXPECT_EQ(T->Nblignes, -1);
+    EXPECT_EQ(Journal(), shown); // every line shown, none refused
+
+    // Not a header, with or without the calibration line before it.
+    for (const char* line : {"SoftCal gueltig", "b0"}) {
+        SCOPED_TRACE(line);
+        Demande(Comd_ID);
+        T->SetNbInternalData();
+        Recoit("gamma-scout softcal ungueltig");
+        EXPECT_EQ(T->Commande, Comd_ID);
+        Journal();
+        Recoit(line);
+        EXPECT_EQ(Journal(), (std::vector<std::string>{Recu(line), Emis(Cmd_Compteur_Incorrecte),
+                                                       Emis(Cmd_Compteur_Incorrecte)}));
+        EXPECT_EQ(T->Commande, Comd_Rien);
+    }
 }
 
 TEST_F(Identification, ClockAcknowledgements) {
