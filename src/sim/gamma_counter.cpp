@@ -143,10 +143,16 @@ std::string GammaCounter::Reply(const std::string& text) const {
 std::string GammaCounter::Version(const Moment& now) const {
     std::string version = "Version " + opt_.firmware;
     if (log_.version <= 2) return Reply(version); // the older protocol: the version alone
-    if (firmware_ >= 7.0 && firmware_ < 8.0) version += "Lb07";
     char buf[96];
-    version += " " + std::to_string(opt_.serial);
-    if (firmware_ >= 6.9 && firmware_ < 7.03) version += " 073160"; // processor field
+    if (SevenForm()) {
+        // As a 7.02 counter writes it: letters after the version, a field that is the same on
+        // every counter, then the serial number on six digits.
+        std::snprintf(buf, sizeof buf, "Lb07 1020 %06u", static_cast<unsigned>(opt_.serial));
+        version += buf;
+    } else {
+        version += " " + std::to_string(opt_.serial);
+        if (firmware_ >= 6.9) version += " 0.5"; // processor figure
+    }
     std::snprintf(buf, sizeof buf, " %04zx ", log_.bytes.size());
     version += buf;
     const DateTimeParts p = DecodeDateTime(Clock(now));
@@ -155,16 +161,22 @@ std::string GammaCounter::Version(const Moment& now) const {
     return Reply(version + buf);
 }
 
-// A header of two hexadecimal numbers, the second the count of lines that follow.
+// A header of two hexadecimal numbers, the second the count of lines that follow. Firmware 7
+// first tells its calibration state, and its header has five numbers, the count the third.
 std::string GammaCounter::InternalData() const {
     static const char* const kLines[kInternalDataLines] = {
         "cd0900001a05f6da2d00", "9a210000c1e1acb12d00", "9a7d00002f0995c63c00",
         "00a0020002009af24b00", "9a46080004001cc23c00", "c47d130085010e9e2d00",
         "15dd4400990210b32d00"};
-    char header[16];
-    std::snprintf(header, sizeof header, "b0 %02x", kInternalDataLines);
-    std::string out =
-        OldForm() ? " " + std::string(header) + " \r\n" : std::string(header) + "\r\n";
+    char header[32];
+    std::string out;
+    if (SevenForm()) {
+        out = "GAMMA-SCOUT SoftCal gueltig\r\n";
+        std::snprintf(header, sizeof header, "b0 00 %02x 7e 00", kInternalDataLines);
+    } else {
+        std::snprintf(header, sizeof header, "b0 %02x", kInternalDataLines);
+    }
+    out += OldForm() ? " " + std::string(header) + " \r\n" : std::string(header) + "\r\n";
     for (const char* line : kLines)
         out += OldForm() ? " " + std::string(line) + " \r\n" : std::string(line) + "\r\n";
     return out;

@@ -44,6 +44,7 @@ class GammaCounter : public Counter {
     std::string InternalData() const;
     std::string Dump() const;
     bool OldForm() const { return firmware_ < 6.0; }
+    bool SevenForm() const { return firmware_ >= 7.0 && firmware_ < 8.0; }
 
     GammaOptions opt_;
     double firmware_;

@@ -218,7 +218,7 @@ TEST_F(LogE2E, GammaScoutInStandardModeIsSwitchedToPcModeAndDownloaded) {
 }
 
 TEST_F(LogE2E, GammaScout7WithLettersAfterItsVersionIsIdentifiedAndDecoded) {
-    Child sim(ZEL_SIM, {"--model", "GS", "--firmware", "7.02", "--serial", "1020", "--mode", "pc",
+    Child sim(ZEL_SIM, {"--model", "GS", "--firmware", "7.02", "--serial", "4711", "--mode", "pc",
                         "--log-hours", "3"});
     ASSERT_TRUE(sim.started());
     const std::string port = PortOf(sim);
@@ -226,12 +226,13 @@ TEST_F(LogE2E, GammaScout7WithLettersAfterItsVersionIsIdentifiedAndDecoded) {
     Child cli(ZEL_CLI, {"log", "--port", port, "--line", "4", "--dir", data_, "--do", "Comd_DL"});
     ASSERT_TRUE(cli.WaitFor(Is("<- GAMMA-SCOUT Protokoll"), 30000)) << Dump(cli);
     // The silence that ends the dump, then its decoding into the download file.
-    EXPECT_TRUE(WaitForFile(cli, "GS2_01020_DL.txt", 20000));
+    EXPECT_TRUE(WaitForFile(cli, "GS2_04711_DL.txt", 20000));
     EXPECT_EQ(cli.Stop(SIGTERM, 15000), 0);
-    EXPECT_EQ(cli.Count("<- Version 7.02Lb07 1020 "), 1u) << Dump(cli);
-    // Identified with its serial number and log size: the log was decoded into its files.
-    EXPECT_GE(Records("GS2_01020_DL.txt"), 1u) << Dump(cli);
-    EXPECT_EQ(Lines("GS2_01020_Conf.txt").size(), 3u);
+    EXPECT_EQ(cli.Count("<- Version 7.02Lb07 1020 004711 "), 1u) << Dump(cli);
+    // Identified with its serial number (the six-digit field) and log size: the log was
+    // decoded into its files.
+    EXPECT_GE(Records("GS2_04711_DL.txt"), 1u) << Dump(cli);
+    EXPECT_EQ(Lines("GS2_04711_Conf.txt").size(), 3u);
 }
 
 TEST_F(LogE2E, StopDuringALongDumpEndsPromptly) {

@@ -199,17 +199,37 @@ TEST(SimSmoke, GammaScoutGenerationsAnswerEveryRequest) {
         const char* started;
         const char* version;
         const char* dump_line;
+        std::vector<std::string> internal; // the internal-data lines before the seven data lines
     } cases[] = {
-        {"5.43", B2400, "Standard", "PC-MODE gestartet", "Version 5\\.43",
-         "[0-9a-f]{4}( [0-9a-f]{2}){16}"},
-        {"6.01", B9600, "Standard", "PC-MODE gestartet", "Version 6\\.01", "[0-9a-f]{32}"},
-        {"6.50", B9600, "Standard", "PC-MODE gestartet",
+        {"5.43",
+         B2400,
+         "Standard",
+         "PC-MODE gestartet",
+         "Version 5\\.43",
+         "[0-9a-f]{4}( [0-9a-f]{2}){16}",
+         {"b0 07"}},
+        {"6.01",
+         B9600,
+         "Standard",
+         "PC-MODE gestartet",
+         "Version 6\\.01",
+         "[0-9a-f]{32}",
+         {"b0 07"}},
+        {"6.50",
+         B9600,
+         "Standard",
+         "PC-MODE gestartet",
          "Version 6\\.50 4321 [0-9a-f]{4} \\d\\d\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d:\\d\\d",
-         "[0-9a-f]{66}"},
-        {"7.02", B460800, "Standard", "PC-MODE gestartet",
-         "Version 7\\.02Lb07 4321 \\d{6} [0-9a-f]{4} \\d\\d\\.\\d\\d\\.\\d\\d "
+         "[0-9a-f]{66}",
+         {"b0 07"}},
+        {"7.02",
+         B460800,
+         "Standard",
+         "PC-MODE gestartet",
+         "Version 7\\.02Lb07 1020 004321 [0-9a-f]{4} \\d\\d\\.\\d\\d\\.\\d\\d "
          "\\d\\d:\\d\\d:\\d\\d",
-         "[0-9a-f]{66}"},
+         "[0-9a-f]{66}",
+         {"GAMMA-SCOUT SoftCal gueltig", "b0 00 07 7e 00"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.firmware);
@@ -229,7 +249,8 @@ TEST(SimSmoke, GammaScoutGenerationsAnswerEveryRequest) {
         host.Send("v\r");
         EXPECT_TRUE(Matches(host.Line(), c.version));
         host.Send("c\r");
-        EXPECT_EQ(host.Line(), "b0 07");
+        for (const std::string& line : c.internal)
+            EXPECT_EQ(host.Line(), line);
         for (int i = 0; i < 7; ++i)
             EXPECT_TRUE(Matches(host.Line(), "[0-9a-f]{20}"));
 

@@ -54,9 +54,10 @@ TEST(GammaCounter, VersionReplyFollowsFirmwareAndMode) {
         {"5.60", true, " Version 5\\.60 \r\n\r\n"},
         {"6.01", true, "Version 6\\.01\r\n"},
         {"6.50", true, "Version 6\\.50 72467 [0-9a-f]{4} 17\\.05\\.24 12:00:01\r\n"},
-        {"6.91", true, "Version 6\\.91 72467 073160 [0-9a-f]{4} 17\\.05\\.24 12:00:01\r\n"},
-        {"7.02", true, "Version 7\\.02Lb07 72467 073160 [0-9a-f]{4} 17\\.05\\.24 12:00:01\r\n"},
-        {"7.05", true, "Version 7\\.05Lb07 72467 [0-9a-f]{4} 17\\.05\\.24 12:00:01\r\n"},
+        {"6.91", true, "Version 6\\.91 72467 0\\.5 [0-9a-f]{4} 17\\.05\\.24 12:00:01\r\n"},
+        // Firmware 7: the serial number in the six-digit field after a fixed one.
+        {"7.02", true, "Version 7\\.02Lb07 1020 072467 [0-9a-f]{4} 17\\.05\\.24 12:00:01\r\n"},
+        {"7.05", true, "Version 7\\.05Lb07 1020 072467 [0-9a-f]{4} 17\\.05\\.24 12:00:01\r\n"},
         {"7.05", false, "Standard\r\n"},
     };
     for (const Case& c : cases) {
@@ -103,13 +104,24 @@ TEST(GammaCounter, StandardModeOnlyTellsItsModeUntilSwitchedToPcMode) {
 }
 
 TEST(GammaCounter, InternalDataHeaderAnnouncesItsLines) {
-    GammaCounter counter(Firmware("7.02"), At(0));
-    const auto lines = Lines(counter.Receive("c\r", At(0)));
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines[0], "b0 07");
-    EXPECT_EQ(lines.size(), 1u + 7u);
-    for (size_t i = 1; i < lines.size(); ++i)
-        EXPECT_TRUE(std::regex_match(lines[i], std::regex("[0-9a-f]{20}"))) << lines[i];
+    struct Case {
+        const char* firmware;
+        std::vector<std::string> before; // the lines up to the header
+    } cases[] = {
+        {"6.50", {"b0 07"}},
+        {"6.91", {"b0 07"}},
+        {"7.02", {"GAMMA-SCOUT SoftCal gueltig", "b0 00 07 7e 00"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.firmware);
+        GammaCounter counter(Firmware(c.firmware), At(0));
+        const auto lines = Lines(counter.Receive("c\r", At(0)));
+        ASSERT_EQ(lines.size(), c.before.size() + 7u);
+        EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + c.before.size()),
+                  c.before);
+        for (size_t i = c.before.size(); i < lines.size(); ++i)
+            EXPECT_TRUE(std::regex_match(lines[i], std::regex("[0-9a-f]{20}"))) << lines[i];
+    }
 }
 
 TEST(GammaCounter, DumpLinesHaveTheFormOfTheFirmware) {
