@@ -1,6 +1,7 @@
 // zelvanor-cli decode: a saved Gamma Scout dump decoded as the session decodes a finished
 // download, with the counter's firmware version, serial number and log size given on the
 // command line instead of by its version reply.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -80,10 +81,17 @@ int RunDecode(int argc, char** argv) {
     const zel::TTypeCompteur type = zel::DonneCompteur(model);
     if (type != zel::GAMMA_SCOUT1 && type != zel::GAMMA_SCOUT2) return Usage("--model: GS1 or GS2");
 
-    zel::TextList raw;
-    int err = 0;
-    if (!zel::LoadTextFile(dump_file, raw, &err)) {
+    std::string bytes;
+    if (!zel::ReadFileBytes(dump_file, bytes)) {
         std::fprintf(stderr, "%s%s\n", zel::GetMessagePgm(zel::Pb_ouvrir_fichier).c_str(),
+                     dump_file.c_str());
+        return 1;
+    }
+    const zel::TextList dump = zel::DumpFileLines(bytes);
+    if (std::none_of(dump.begin(), dump.end(), zel::IsDumpLine)) {
+        std::fprintf(stderr,
+                     "zelvanor-cli decode: %s holds no Gamma Scout dump (no line of hexadecimal "
+                     "pairs)\n",
                      dump_file.c_str());
         return 1;
     }
@@ -104,7 +112,7 @@ int RunDecode(int argc, char** argv) {
         zel::cg_param_gamma.EEPROM = eeprom;
     }
 
-    const zel::erreur_programme status = zel::Trt_dump_GammaScout(zel::PrepareDumpLines(raw));
+    const zel::erreur_programme status = zel::Trt_dump_GammaScout(dump);
 
     {
         std::lock_guard<std::mutex> lock(zel::cg_param_gamma.mutex);

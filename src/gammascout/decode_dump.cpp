@@ -1,6 +1,7 @@
 #include <new>
 
 #include "gammascout/dump_common.h"
+#include "settings/journal.h"
 
 namespace zel {
 
@@ -23,13 +24,21 @@ bool IsDumpHeader(const std::string& line) {
     return word("GAMMA") && word("-") && word("SCOUT") && word("Protokoll");
 }
 
+bool HasByteOrderMark(std::string_view b) {
+    return b.substr(0, 3) == "\xEF\xBB\xBF" || b.substr(0, 2) == "\xFF\xFE" ||
+           b.substr(0, 2) == "\xFE\xFF";
+}
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
 } // namespace
 
 TextList PrepareDumpLines(const TextList& raw) {
     TextList lines;
     for (std::string s : raw) {
-        for (char& c : s)
-            c = static_cast<char>(static_cast<unsigned char>(c) & 0x7F);
+        SupprimeParite(s);
         size_t b = 0, e = s.size();
         while (b < e && IsTrimmed(s[b]))
             ++b;
@@ -44,6 +53,28 @@ TextList PrepareDumpLines(const TextList& raw) {
         lines.push_back(std::move(s));
     }
     return lines;
+}
+
+TextList DumpFileLines(std::string_view bytes) {
+    // A transcript saved by a terminal program at 8 data bits from a counter sending 7 bits and
+    // even parity has the parity in bit 7 of half its characters, carriage returns included: it
+    // is cleared before the text is split into lines, as the live line does.
+    std::string text = HasByteOrderMark(bytes) ? DecodeText(bytes) : std::string(bytes);
+    SupprimeParite(text);
+    TextList raw;
+    SplitLines(text, raw);
+    return PrepareDumpLines(raw);
+}
+
+bool IsDumpLine(const std::string& line) {
+    size_t digits = 0;
+    for (char c : line) {
+        if (IsHexDigit(c))
+            ++digits;
+        else if (c != ' ' && c != '\t')
+            return false;
+    }
+    return digits >= 2;
 }
 
 int ChooseDumpDecoder(double Version_GS, erreur_programme& refusal) {

@@ -19,6 +19,7 @@
 // line, tests) everything runs inline.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/datetime.h"
@@ -71,6 +72,14 @@ struct DumpResult {
 // trimmed, empty lines dropped. When a "GAMMA-SCOUT Protokoll" header line is present, only the
 // lines after the last one are kept (what preceded it was not part of the dump).
 TextList PrepareDumpLines(const TextList& raw);
+
+// The dump lines of a saved transcript, from the bytes of its file: bit 7 cleared before the
+// lines are split (a file with a byte-order mark is first read in the encoding it names), then
+// prepared as above.
+TextList DumpFileLines(std::string_view bytes);
+
+// A line of hexadecimal digits (blanks allowed between them), as every dump form has.
+bool IsDumpLine(const std::string& line);
 
 // Which decoder a firmware version selects: 1 to 4, or 0 with the refusal in `refusal`.
 int ChooseDumpDecoder(double Version_GS, erreur_programme& refusal);

@@ -1,4 +1,4 @@
-// Character, BCD, count and number conversions of the log decoders.
+// Character, BCD, count and number conversions of the log decoders, and the lines of a saved dump.
 #include <gtest/gtest.h>
 
 #include "gammascout/dump_common.h"
@@ -85,6 +85,42 @@ TEST(FormatteValeur, WidthAndTruncatedDecimals) {
     EXPECT_FALSE(FormatteValeur(-0.5, 6, 0, s));
     EXPECT_FALSE(FormatteValeur(4294967296.0, 6, 0, s));
     EXPECT_EQ(s, "kept");
+}
+
+TEST(SavedDump, LinesOfTheFile) {
+    using namespace std::string_literals;
+    struct Case {
+        const char* why;
+        std::string bytes;
+        TextList lines;
+    } cases[] = {
+        {"what precedes the last header is no dump",
+         "v\r\nVersion 7.02\r\nb\r\nGAMMA-SCOUT Protokoll\r\nb\r\n GAMMA-SCOUT Protokoll \r\n"
+         "00ff\r\n\r\n 0010 01 02 \r\n",
+         {"00ff", "0010 01 02"}},
+        {"any line end", "0011\n2233\r4455\r\n", {"0011", "2233", "4455"}},
+        {"parity bits, the carriage return's included",
+         "\x30\xB1\x8D\x0A\xB1\x30\x8D\x0A",
+         {"01", "10"}},
+        {"byte-order mark of UTF-8",
+         "\xEF\xBB\xBF"
+         "0a1b\r\n",
+         {"0a1b"}},
+        {"UTF-16, little end first",
+         "\xFF\xFE"
+         "0\0a\0\r\0\n\0"
+         "1\0b\0"s,
+         {"0a", "1b"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DumpFileLines(c.bytes), c.lines) << c.why;
+}
+
+TEST(SavedDump, WhatIsADumpLine) {
+    for (const char* line : {"00ff", "0010 01 02", "AbCd"})
+        EXPECT_TRUE(IsDumpLine(line)) << line;
+    for (const char* line : {"", "0", "Version 7.02", "2024/03/15 08:00:00;60;10", "00ff;"})
+        EXPECT_FALSE(IsDumpLine(line)) << line;
 }
 
 } // namespace

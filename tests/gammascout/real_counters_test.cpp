@@ -1,6 +1,7 @@
 // Dumps of real counters, decoded as the session would at the end of their download.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <sstream>
 
 #include "dump_builder.h"
@@ -99,6 +100,24 @@ TEST(RealCounters, Firmware702ShortLog) {
         {120, 30}, {120, 16}, {120, 28}, {120, 29}, {60, 15}, {60, 10}, {60, 7}};
     EXPECT_EQ(recs, expected);
     EXPECT_EQ(Stamp(r.records.front().T), "2019-04-23 20:52:35");
+}
+
+// A transcript kept by a terminal program at 8 data bits from the counter's 7 bits and even
+// parity: bit 7 is set on every character with an odd number of ones, the carriage return too.
+TEST(RealCounters, TranscriptsWithParityBitsGiveTheSameDump) {
+    for (const char* name :
+         {"gs-fw5.43-old-format.dmp", "gs-fw7.02-session.txt", "gs-fw7.02-multilog.txt"}) {
+        SCOPED_TRACE(name);
+        std::string bytes;
+        ASSERT_TRUE(ReadFileBytes(kFixtures + name, bytes));
+        std::string mangled = bytes;
+        for (char& c : mangled)
+            if (std::popcount(static_cast<unsigned char>(c)) % 2 != 0)
+                c = static_cast<char>(static_cast<unsigned char>(c) | 0x80);
+        const TextList dump = DumpFileLines(bytes);
+        EXPECT_EQ(dump, LoadDump(name));
+        EXPECT_EQ(DumpFileLines(mangled), dump);
+    }
 }
 
 } // namespace
