@@ -1,5 +1,5 @@
 // Gamma Scout dumps for each log version. The first byte chooses the version and whether the
-// rest is the dump text as received or log bytes framed the way the counter frames them (so
+// rest is the bytes of a saved dump file or log bytes framed the way the counter frames them (so
 // that the record walk behind the framing and checksums gets explored too).
 #include <algorithm>
 #include <cstdio>
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TextList dump;
     if (!framed) {
         in.EEPROM = std::to_string(n / 2);
-        dump = PrepareDumpLines(fuzz::Lines(fuzz::Bytes(log, n)));
+        dump = DumpFileLines(fuzz::Bytes(log, n)); // as a saved transcript is read
     } else if (version < 2) {
         // 16 bytes a line, the header's end pointer being whatever the bytes say.
         for (size_t i = 0; i < n; i += 16)
