@@ -56,6 +56,11 @@ void PreferenceFormCreate() {
         }
         m.cg_pref_langue.push_back(entry);
     }
+    // French is built in: it stays on offer, so there is a way back, even without its file.
+    bool french = false;
+    for (const auto& e : m.cg_pref_langue)
+        french = french || ExtractLangueString(e) == BuiltInLanguageCode;
+    if (!french) m.cg_pref_langue.push_back(BuiltInLanguageEntry);
     ChangeLanguePreference();
     m.cg_liste_alarme.clear();
     for (const auto& f : Fichiers(Repertoire_son, ".wav"))
@@ -91,7 +96,12 @@ void cg_pref_OKClick() {
     TPreferenceModel& m = cg_preference;
     if (m.LangueSelectionne != Fichier_conf.Langue) {
         const std::string entry = Selection(m.cg_pref_langue, m.cg_pref_langue_index);
-        if (ChargeFichierLangue(entry)) {
+        bool loaded = ChargeFichierLangue(entry);
+        if (!loaded && ExtractLangueString(entry) == BuiltInLanguageCode) {
+            UseBuiltInTexts();
+            loaded = true;
+        }
+        if (loaded) {
             Fichier_conf.Langue = ExtractLangueString(entry);
             ChangeLanguePreference();
             ChangeLangue();

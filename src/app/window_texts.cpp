@@ -117,10 +117,11 @@ const std::vector<std::string>& DefautsParamGS() {
     return t;
 }
 
-// A text found in the language file replaces the element; a missing one leaves it as it is.
+// A text found in the language file replaces the built-in one; a text the file lacks is the
+// built-in one, not what an earlier language left there.
 void Applique(TFenetre fenetre, const std::vector<std::string>& defauts,
               std::vector<std::string>& textes) {
-    if (textes.size() != defauts.size()) textes = defauts;
+    textes = defauts;
     for (size_t i = 1; i < defauts.size(); ++i) {
         std::string t;
         if (DonneTexteLangue(fenetre, static_cast<int32_t>(i), t)) textes[i] = t;

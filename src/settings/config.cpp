@@ -1,7 +1,6 @@
 #include "settings/config.h"
 
 #include <algorithm>
-#include <dirent.h>
 
 #include "base/ports.h"
 #include "base/regional.h"
@@ -77,28 +76,6 @@ TDateTime ReadWindowDate(const TAnalSynt& V, TDateTime now) {
     return d;
 }
 
-// The first language file whose name starts with the code, by name order.
-bool FindLanguageFile(const std::string& code, std::string& name) {
-    TextList found;
-    if (DIR* d = opendir(Repertoire_langues.empty() ? "." : Repertoire_langues.c_str())) {
-        while (dirent* e = readdir(d)) {
-            const std::string n = e->d_name;
-            if (n.size() < 4 || n.compare(n.size() - 4, 4, ".txt") != 0) continue;
-            if (n.compare(0, code.size(), code) != 0) continue;
-            if (!FileExists(Repertoire_langues + n)) continue;
-            found.push_back(n);
-        }
-        closedir(d);
-    }
-    if (found.empty()) return false;
-    std::sort(found.begin(), found.end());
-    name = found.front();
-    // ".txt" goes wherever it stands, in any case.
-    for (size_t p = 0; (p = UpperAscii(name).find(".TXT", p)) != std::string::npos;)
-        name.erase(p, 4);
-    return true;
-}
-
 } // namespace
 
 std::string FichierConf() {
@@ -131,7 +108,8 @@ bool LireConf() {
         V.SSynt = line;
         SyntInit(V);
         if (ReadKey(V, "Langue")) {
-            f.Langue = TrimControl(SyntRest(V));
+            // Codes are upper case everywhere else ("FR"); a hand-written "fr" means the same.
+            f.Langue = UpperAscii(TrimControl(SyntRest(V)));
         } else if (ReadKey(V, "FichierSon")) {
             // A sound is a file of the sounds directory: a name with a directory in it
             // would play whatever file it points to, so it is not taken.

@@ -1,5 +1,7 @@
 #include "settings/language.h"
 
+#include <algorithm>
+#include <dirent.h>
 #include <mutex>
 
 #include "base/regional.h"
@@ -12,6 +14,8 @@
 namespace zel {
 
 TextList F_Langue;
+const char* const BuiltInLanguageCode = "FR";
+const char* const BuiltInLanguageEntry = "FR Français";
 
 namespace {
 
@@ -63,10 +67,58 @@ bool ReadTextLine(TAnalSynt& V, int32_t& numero, std::string& text) {
     return SyntInt(V, numero) && SyntSep(V, ',') && SyntText(V, text);
 }
 
+// The names of the language directory's files ending in ".txt" in any case, sorted.
+TextList LanguageFileNames() {
+    TextList out;
+    DIR* d = opendir(Repertoire_langues.empty() ? "." : Repertoire_langues.c_str());
+    if (!d) return out;
+    while (const dirent* e = readdir(d)) {
+        const std::string n = e->d_name;
+        if (n.size() < 4 || UpperAscii(n.substr(n.size() - 4)) != ".TXT") continue;
+        if (!FileExists(Repertoire_langues + n)) continue;
+        out.push_back(n);
+    }
+    closedir(d);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// The file of Nom + ".txt": the exact name when it exists, otherwise the first that differs only
+// in letter case (the list shows "FR Français" for "fr Français.txt" or "FR Français.TXT").
+std::string LanguageFilePath(const std::string& Nom) {
+    const std::string exact = Repertoire_langues + Nom + ".txt";
+    if (FileExists(exact)) return exact;
+    const std::string wanted = UpperAscii(Nom + ".txt");
+    for (const auto& n : LanguageFileNames())
+        if (UpperAscii(n) == wanted) return Repertoire_langues + n;
+    return exact;
+}
+
 } // namespace
 
+bool FindLanguageFile(const std::string& code, std::string& name) {
+    const std::string up = UpperAscii(code);
+    const TextList files = LanguageFileNames();
+    // A file whose code is the configured one wins over one whose name merely starts with it.
+    const std::string* found = nullptr;
+    for (const auto& n : files) {
+        if (UpperAscii(n).compare(0, up.size(), up) != 0) continue;
+        if (ExtractLangueString(n.substr(0, n.size() - 4)) == up) {
+            found = &n;
+            break;
+        }
+        if (!found) found = &n;
+    }
+    if (!found) return false;
+    name = *found;
+    // ".txt" goes wherever it stands, in any case.
+    for (size_t p = 0; (p = UpperAscii(name).find(".TXT", p)) != std::string::npos;)
+        name.erase(p, 4);
+    return true;
+}
+
 bool ChargeFichierLangue(const std::string& Nom) {
-    const std::string path = Repertoire_langues + Nom + ".txt";
+    const std::string path = LanguageFilePath(Nom);
     auto clearMessages = [] {
         std::lock_guard<std::mutex> lock(MessagesMutex());
         F_Erreur.clear();
@@ -118,6 +170,14 @@ bool ChargeFichierLangue(const std::string& Nom) {
         clearMessages();
         return false;
     }
+}
+
+void UseBuiltInTexts() {
+    {
+        std::lock_guard<std::mutex> lock(MessagesMutex());
+        F_Erreur.clear();
+    }
+    F_Langue.clear();
 }
 
 bool DonneTexteLangue(TFenetre E, int32_t numero, std::string& T) {

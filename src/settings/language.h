@@ -22,9 +22,22 @@ enum TFenetre : uint8_t {
 // The window sections of the loaded file, each preceded by its section line. Main thread.
 extern TextList F_Langue;
 
-// Loads Repertoire_langues + Nom + ".txt" into F_Erreur and F_Langue. True when the whole file
-// was read; a missing file empties F_Erreur (built-in messages) and leaves F_Langue alone.
+// Loads Repertoire_langues + Nom + ".txt" into F_Erreur and F_Langue; a file whose name differs
+// only in letter case (code or extension) is taken when that one does not exist. True when the
+// whole file was read; a missing file empties F_Erreur (built-in messages) and leaves F_Langue
+// alone.
 bool ChargeFichierLangue(const std::string& Nom);
+
+// The language file for a language code: the first file of the language directory, by name,
+// whose name starts with the code and ends in ".txt", both in any letter case (one whose first
+// word is the code comes first). `name` gets it without ".txt", as ChargeFichierLangue takes it.
+bool FindLanguageFile(const std::string& code, std::string& name);
+
+// Back to the built-in French texts: no replacement messages, no window texts.
+void UseBuiltInTexts();
+// The code and list entry of the built-in texts.
+extern const char* const BuiltInLanguageCode;  // "FR"
+extern const char* const BuiltInLanguageEntry; // "FR Français"
 
 // Text number `numero` of the first block of section E; false (T empty) when absent.
 bool DonneTexteLangue(TFenetre E, int32_t numero, std::string& T);

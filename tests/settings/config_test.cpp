@@ -1,3 +1,4 @@
+#include "serial/serial_line.h"
 #include "settings_fixture.h"
 
 namespace zel::test {
@@ -49,6 +50,28 @@ TEST_F(ConfigTest, EmptyFileLoadsTheLocaleLanguage) {
     EXPECT_TRUE(LireConf());
     EXPECT_EQ(Fichier_conf.Langue, "EN");
     EXPECT_EQ(GetMessagePgm(erreur_systeme), "english");
+}
+
+TEST_F(ConfigTest, AHandWrittenLowerCaseCodeLoadsItsLanguage) {
+    WriteLanguage("EN English", "Section Messages\r\n0,'english'\r\n");
+    WriteFile(Repertoire_langues + "fr Français.TXT", "Section Messages\r\n0,'français'\r\n");
+    const struct {
+        const char* line;
+        const char* code;
+        const char* text;
+        const char* ioText; // the serial texts follow the same language
+    } cases[] = {
+        {"Langue=en", "EN", "english", "Reception timeout"},
+        {"Langue=fr", "FR", "français", "Time-out en réception"},
+        {"Langue=Fr", "FR", "français", "Time-out en réception"},
+    };
+    for (const auto& c : cases) {
+        WriteConf(std::string(c.line) + "\r\n");
+        EXPECT_TRUE(LireConf()) << c.line;
+        EXPECT_EQ(Fichier_conf.Langue, c.code) << c.line;
+        EXPECT_EQ(GetMessagePgm(erreur_systeme), c.text) << c.line;
+        EXPECT_EQ(GetIOError(ErrTimeout), c.ioText) << c.line;
+    }
 }
 
 TEST_F(ConfigTest, RoundTripOfEveryPersistentField) {
@@ -127,7 +150,7 @@ TEST_F(ConfigTest, ValuesThatDoNotReadKeepTheirDefaults) {
         {"DateDeb=1899/12/30", [now](auto& f) { EXPECT_EQ(f.date_deb, now); }}, // reads as 0
         {"NomCom=", [](auto& f) { EXPECT_EQ(f.NomCom, ""); }},
         {"FichierCSV =  /a b/c.txt  ", [](auto& f) { EXPECT_EQ(f.Fichier_CSV, "/a b/c.txt"); }},
-        {"Langue=fr", [](auto& f) { EXPECT_EQ(f.Langue, "fr"); }}, // taken as written
+        {"Langue=fr", [](auto& f) { EXPECT_EQ(f.Langue, "FR"); }}, // codes are upper case
         {"garbage line", [](auto& f) { EXPECT_EQ(f.alerte_comptage, 50); }},
     };
     for (const auto& c : cases) {

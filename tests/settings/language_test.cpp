@@ -101,6 +101,53 @@ TEST_F(LanguageTest, Utf16AndWindows1252FilesLoad) {
     }
 }
 
+// The list of the preferences upper-cases the code and drops the extension; the file on disk
+// may be spelt either way, and the file system tells the cases apart.
+TEST_F(LanguageTest, FilesAreFoundInAnyLetterCaseOfCodeAndExtension) {
+    WriteFile(Repertoire_langues + "fr Français.txt", "Section Messages\r\n0,'fr'\r\n");
+    WriteFile(Repertoire_langues + "EN English.TXT", "Section Messages\r\n0,'en'\r\n");
+    WriteFile(Repertoire_langues + "de Deutsch.Txt", "Section Messages\r\n0,'de'\r\n");
+    WriteFile(Repertoire_langues + "IT.txt", "Section Messages\r\n0,'it exact'\r\n");
+    WriteFile(Repertoire_langues + "it.txt", "Section Messages\r\n0,'it lower'\r\n");
+    const struct {
+        const char* asked;
+        const char* text;
+    } cases[] = {
+        {"FR Français", "fr"}, {"fr Français", "fr"}, {"EN English", "en"},
+        {"DE Deutsch", "de"},  {"IT", "it exact"}, // the name as asked wins when it exists
+        {"it", "it lower"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(ChargeFichierLangue(c.asked)) << c.asked;
+        EXPECT_EQ(GetMessagePgm(erreur_systeme), c.text) << c.asked;
+    }
+    EXPECT_FALSE(ChargeFichierLangue("ES Español"));
+    EXPECT_EQ(GetMessagePgm(erreur_systeme), "Erreur interne");
+
+    // The file for a configured code, in any case, as ChargeFichierLangue takes it.
+    const struct {
+        const char* code;
+        const char* name;
+    } codes[] = {
+        {"FR", "fr Français"}, {"fr", "fr Français"}, {"en", "EN English"}, {"De", "de Deutsch"}};
+    for (const auto& c : codes) {
+        std::string name;
+        EXPECT_TRUE(FindLanguageFile(c.code, name)) << c.code;
+        EXPECT_EQ(name, c.name) << c.code;
+    }
+    std::string name = "untouched";
+    EXPECT_FALSE(FindLanguageFile("ES", name));
+    EXPECT_EQ(name, "untouched");
+}
+
+TEST_F(LanguageTest, ACodeItselfComesBeforeANameThatStartsWithIt) {
+    WriteLanguage("ENGLISH old", "Section Messages\r\n0,'old'\r\n");
+    WriteLanguage("EN English", "Section Messages\r\n0,'en'\r\n");
+    std::string name;
+    ASSERT_TRUE(FindLanguageFile("EN", name));
+    EXPECT_EQ(name, "EN English");
+}
+
 TEST_F(LanguageTest, ExtractLangueString) {
     EXPECT_EQ(ExtractLangueString("fr Français"), "FR");
     EXPECT_EQ(ExtractLangueString("EN"), "EN");
