@@ -78,22 +78,31 @@ TLigneSerie LigneSerie(int32_t PortCom);
 // The items of the line setting group, in order.
 const std::vector<std::string>& LignesSerieTextes();
 
-// The dialog is shown: selects PortCom, shows param_Pret, fills the port list (and selects
-// NomCom). The list holds the system's serial ports and the existing devices named in the
-// environment variable ZELVANOR_PORTS (comma-separated; a simulated counter). False when there is
-// no serial port at all: pas_de_port has been shown, the counter menu disabled, and the dialog must
-// close itself.
+// The dialog is shown: selects PortCom, shows param_Pret, clears the last connection error,
+// fills the port list (and selects NomCom). The list holds the system's serial ports and the
+// devices named in the environment variable ZELVANOR_PORTS (comma-separated; a simulated
+// counter), those that do not exist marked as missing. False when there is no serial port at
+// all: pas_de_port has been shown, the counter menu disabled, and the dialog must close itself.
 bool ConnectionFormShow();
+// The user picked item `index` of the port list.
+void cg_liste_connect_comChange(int32_t index);
 // A click on item `index` of the line setting group (stores PortCom; disconnects when a port
 // is open and the setting changed).
 void cg_portcomClick(int32_t index);
 // The OK button with the port name `port` (possibly empty) and line setting `PortCom`: closes
 // any previous connection, opens the port, identifies the counter and completes the set-up.
 // True when the port was opened (the identification may still have failed: see
-// Fichier_conf.type_compteur_Capture).
+// Fichier_conf.type_compteur_Capture). Otherwise PortOpenErrorText is journalled and shown in
+// the dialog (cg_Connection.connect_error), which stays open.
 bool AppConnect(const std::string& port, int32_t PortCom);
 // Closes the port as a change of line setting does (session told first, counter menu off).
 void AppDisconnect();
+// Why `port` did not open with `status` (0, errno or a line status), naming the port: in use,
+// permission refused (with the group to join), not a serial port, missing, setting refused,
+// or the system's text. No port chosen at all has its own text.
+std::string PortOpenErrorText(const std::string& port, int32_t status);
+// How the port list shows `port`: its name, marked when the device does not exist.
+std::string PortListLabel(const std::string& port);
 
 // ---- Main window ------------------------------------------------------------------------------
 

@@ -9,7 +9,6 @@
 #include "base/ports.h"
 #include "base/text_util.h"
 #include "model/model.h"
-#include "serial/port_access.h"
 #include "session/emission.h"
 #include "settings/config.h"
 #include "settings/journal.h"
@@ -73,6 +72,7 @@ bool ConnectionFormShow() {
     m.cg_portcom = Fichier_conf.PortCom <= 4 ? Fichier_conf.PortCom : 1;
     m.cg_connect_info = GetMessagePgm(param_Pret);
     m.cg_connect_info_red = false;
+    m.connect_error.clear();
 
     const std::string ports = ListePorts();
     if (ports.empty()) {
@@ -97,6 +97,9 @@ bool ConnectionFormShow() {
         start = comma + 1;
     }
     std::sort(m.cg_liste_connect_com.begin(), m.cg_liste_connect_com.end());
+    m.port_labels.clear();
+    for (const auto& p : m.cg_liste_connect_com)
+        m.port_labels.push_back(PortListLabel(p));
     m.cg_liste_connect_com_index = -1;
     if (!Fichier_conf.NomCom.empty()) {
         m.cg_liste_connect_com_index = m.cg_liste_connect_com.empty() ? -1 : 0;
@@ -116,6 +119,10 @@ void AppDisconnect() {
     FermerPort(status);
     MenuCompteur(false);
     Trt_log(GetMessagePgm(non_connecte), true);
+}
+
+void cg_liste_connect_comChange(int32_t index) {
+    cg_Connection.cg_liste_connect_com_index = index;
 }
 
 void cg_portcomClick(int32_t index) {
@@ -144,13 +151,15 @@ bool AppConnect(const std::string& port, int32_t PortCom) {
     if (status == 0 && PortCom == 0) EcrirePort("\r", status);
 
     if (status != 0) {
-        Trt_log(GetIOError(status), true);
-        const std::string conseil = PortPermissionHint(port, status);
-        if (!conseil.empty()) Trt_log(conseil, true);
+        m.connect_error = PortOpenErrorText(port, status);
+        Trt_log(m.connect_error, true);
+        // The dialog stays open for another try: no longer waiting.
+        m.cg_connect_info = GetMessagePgm(param_Pret);
         int32_t ignore = 0;
         FermerPort(ignore);
         MenuCompteur(false);
     } else {
+        m.connect_error.clear();
         SetEmission(Comd_Connecte, "");
         MenuCompteur(true);
         Trt_log(GetMessagePgm(connecte_a) + port, true);

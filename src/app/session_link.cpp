@@ -1,7 +1,5 @@
 #include "app/session_link.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <memory>
 
@@ -73,14 +71,15 @@ void EcrirePort(const std::string& texte, int32_t& status) {
 std::string ListePorts() {
     std::string ports = PortsDisponibles();
     // Devices that are not in the system's list, such as a simulated counter on a
-    // pseudo-terminal: ZELVANOR_PORTS holds their paths, separated by commas.
+    // pseudo-terminal: ZELVANOR_PORTS holds their paths, separated by commas. One that does not
+    // exist stays in the list (marked there): silently leaving it out hides a typing mistake.
     const char* extra = std::getenv("ZELVANOR_PORTS");
     std::string rest = extra ? extra : "";
     while (!rest.empty()) {
         const size_t comma = rest.find(',');
         const std::string path = rest.substr(0, comma);
         rest = comma == std::string::npos ? "" : rest.substr(comma + 1);
-        if (path.empty() || access(path.c_str(), F_OK) != 0) continue;
+        if (path.empty()) continue;
         if (!ports.empty()) ports += ',';
         ports += path;
     }

@@ -28,8 +28,8 @@ void FermerPort(int32_t& status);
 bool PortOuvert();
 // Writes directly to the port from the main thread (the lone carriage return of line 0).
 void EcrirePort(const std::string& texte, int32_t& status);
-// The serial ports present, comma-separated, then the existing devices named in the
-// environment variable ZELVANOR_PORTS (comma-separated paths).
+// The serial ports present, comma-separated, then the devices named in the environment
+// variable ZELVANOR_PORTS (comma-separated paths), whether they exist or not.
 std::string ListePorts();
 
 } // namespace zel

@@ -161,9 +161,11 @@ struct TConnectionModel {
     std::vector<std::string> textes;               // language texts 1..4 ([0] unused)
     int cg_portcom = 0;                            // line setting selected
     std::vector<std::string> cg_liste_connect_com; // port names, sorted
+    std::vector<std::string> port_labels;          // what the list shows for each name
     int cg_liste_connect_com_index = -1;           // -1: none selected
     std::string cg_connect_info;                   // status text
     bool cg_connect_info_red = false;              // red while connecting
+    std::string connect_error;                     // why the last OK did not open the port
     bool close_request = false;                    // no port: the dialog closes itself
 };
 extern TConnectionModel cg_Connection;

@@ -1,12 +1,28 @@
 #pragma once
-// Advice for a port that cannot be opened for lack of permission.
+// Why a port did not open, in the terms a user can act on.
 #include <cstdint>
 #include <string>
 
 namespace zel {
 
-// For an open status of EACCES or EPERM: how to get access to the port UART (the group that
-// owns the device, usually "dialout"); "" for any other status.
-std::string PortPermissionHint(const std::string& UART, int32_t status);
+enum class PortFault {
+    None,           // opened
+    Missing,        // no such device, or it went away (unplugged adapter)
+    InUse,          // another program holds it
+    Permission,     // the user may not open it
+    NotSerial,      // a file, a directory or a device that is no tty
+    SettingRefused, // the line setting was not taken
+    Other,
+};
+
+// The kind of an open status of TEntreesSorties::OuvrirCom (0, errno or a line status).
+PortFault ClassifyOpenStatus(int32_t status);
+
+// The group that owns the device UART ("ttyUSB0" stands for "/dev/ttyUSB0"); "dialout", the
+// group serial devices usually belong to, when the device cannot be looked at.
+std::string PortOwnerGroup(const std::string& UART);
+
+// True when the device UART exists.
+bool PortExists(const std::string& UART);
 
 } // namespace zel

@@ -3,7 +3,9 @@
 #include <array>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
+#include "serial/serial_line.h"
 #include "settings/config.h"
 #include "settings/messages_lock.h"
 
@@ -81,38 +83,60 @@ const std::array<const char*, NombreMessages> kMessages = {
     "%s existe déjà",
     "Souhaitez vous le remplacer ?",
     "Pb avec Fichier configuration Compteur",
+    "%s (absent)",
+    "Aucun port choisi : sélectionnez dans la liste le port du compteur.",
+    "Le port %s est utilisé par un autre programme. Fermez ce programme, puis réessayez.",
+    "Accès au port %s refusé : votre utilisateur n'a pas le droit de l'ouvrir.",
+    "Ajoutez votre utilisateur au groupe %s (sudo usermod -aG %s $USER), puis fermez la session "
+    "et ouvrez-la à nouveau.",
+    "%s n'est pas un port série.",
+    "Le port %s n'existe pas ou n'est plus branché. Vérifiez le câble du compteur.",
+    "Le port %s n'accepte pas ce réglage de liaison.",
+    "Impossible d'ouvrir le port %s : ",
 };
 
 const char* const kInternalError = "Erreur interne";
 
 struct IOText {
     int32_t code;
-    const char* fr;
-    const char* en;
+    std::string fr;
+    std::string en;
 };
 
+// "02": the code as the fixed texts show it.
+std::string TwoDigits(int32_t code) {
+    return (code < 10 ? "0" : "") + std::to_string(code);
+}
+
 // Statuses of the serial line (9991..10003) and the system codes that opening a port commonly
-// gives.
-const IOText kIOTexts[] = {
-    {0, "OK", "OK"},
-    {2, "Port COM introuvable (err. Sys. 02)", "COM port not reachable (syst-error 02)"},
-    {6, "Handle Incorrect (err. Sys. 06)", "Incorrect Handle (err. Sys. 06)"},
-    {87, "Erreur de paramètre lors de l'ouverture du port COM (err. Sys. 87)",
-     "Error during port COM initialization (syst-error 87)"},
-    {9991, "Port connecté à un autre processus", "Port owned by other process"},
-    {9992, "Instance déjà en utilisation", "Instance already in use"},
-    {9993, "Mauvais paramètre d'appel", "Wrong paramter at call"},
-    {9994, "Port pas encore connectée", "Instance not yet connected"},
-    {9995, "Pas de réponse du périphérique", "No device answer detected"},
-    {9996, "Dépassement de buffer", "Maximal buffer length exceeded"},
-    {9997, "Time-out en réception", "Reception timeout"},
-    {9998, "Echec lors de la lecture des données", "Reading of data failed"},
-    {9999, "Erreur en récepion de trame", "Receive framing error"},
-    {10000, "Survitesse en réception", "Receive Overrun Error"},
-    {10001, "Débordement en réception", "Receive Queue overflow"},
-    {10002, "Erreur de parité en réception", "Receive Parity Error"},
-    {10003, "File d'attente pleine", "Tranceive Queue is full"},
-};
+// gives. The latter are errno values here, so the texts show the code they stand for.
+const std::vector<IOText>& IOTexts() {
+    static const std::vector<IOText> t = {
+        {0, "OK", "OK"},
+        {ErrFileNotFound, "Port introuvable (err. Sys. " + TwoDigits(ErrFileNotFound) + ")",
+         "Port not reachable (syst-error " + TwoDigits(ErrFileNotFound) + ")"},
+        {ErrHandle, "Handle Incorrect (err. Sys. " + TwoDigits(ErrHandle) + ")",
+         "Incorrect Handle (err. Sys. " + TwoDigits(ErrHandle) + ")"},
+        {ErrParameter,
+         "Erreur de paramètre lors de l'ouverture du port (err. Sys. " + TwoDigits(ErrParameter) +
+             ")",
+         "Error during port initialization (syst-error " + TwoDigits(ErrParameter) + ")"},
+        {ErrAlreadyOwned, "Port connecté à un autre processus", "Port owned by other process"},
+        {ErrAlreadyInUse, "Instance déjà en utilisation", "Instance already in use"},
+        {ErrWrongParameter, "Mauvais paramètre d'appel", "Wrong paramter at call"},
+        {ErrPortNotOpen, "Port pas encore connectée", "Instance not yet connected"},
+        {ErrNoDeviceAnswer, "Pas de réponse du périphérique", "No device answer detected"},
+        {ErrMaxBuffer, "Dépassement de buffer", "Maximal buffer length exceeded"},
+        {ErrTimeout, "Time-out en réception", "Reception timeout"},
+        {ErrNotRead, "Echec lors de la lecture des données", "Reading of data failed"},
+        {ErrFrame, "Erreur en récepion de trame", "Receive framing error"},
+        {ErrOverrun, "Survitesse en réception", "Receive Overrun Error"},
+        {ErrRxOver, "Débordement en réception", "Receive Queue overflow"},
+        {ErrRxParity, "Erreur de parité en réception", "Receive Parity Error"},
+        {ErrTxFull, "File d'attente pleine", "Tranceive Queue is full"},
+    };
+    return t;
+}
 
 // strerror_r comes in two flavours; both are thread-safe, unlike strerror.
 [[maybe_unused]] const char* pick(int rc, const char* buf) {
@@ -133,17 +157,28 @@ std::string GetMessagePgm(erreur_programme ErrorCode) {
     const size_t i = static_cast<size_t>(ErrorCode);
     {
         std::lock_guard<std::mutex> lock(MessagesMutex());
-        if (!F_Erreur.empty()) return i < F_Erreur.size() ? F_Erreur[i] : kInternalError;
+        if (!F_Erreur.empty()) {
+            if (i < F_Erreur.size()) return F_Erreur[i];
+            if (i < NombreMessagesAnciens || i >= kMessages.size()) return kInternalError;
+        }
     }
     if (i == 0 || i >= kMessages.size()) return kInternalError;
     return kMessages[i];
+}
+
+std::string MessageWith(erreur_programme ErrorCode, const std::string& arg) {
+    // By hand: a translated text is not a format string to trust.
+    std::string s = GetMessagePgm(ErrorCode);
+    for (size_t p = 0; (p = s.find("%s", p)) != std::string::npos; p += arg.size())
+        s.replace(p, 2, arg);
+    return s;
 }
 
 std::string GetIOError(int32_t Status) {
     const bool fr = Fichier_conf.Langue == "FR";
     std::string s;
     bool found = false;
-    for (const auto& t : kIOTexts) {
+    for (const auto& t : IOTexts()) {
         if (t.code == Status) {
             s = fr ? t.fr : t.en;
             found = true;

@@ -71,16 +71,33 @@ enum erreur_programme : uint8_t {
     Overwrite1,
     Overwrite2,
     pb_conf_compteur,
+    // Why a port did not open, in words a user can act on; "%s" stands for the port name
+    // (the group name in PortGroupAdvice).
+    PortMissingMark,
+    PortNotChosen,
+    PortInUse,
+    PortPermissionRefused,
+    PortGroupAdvice,
+    PortNotSerial,
+    PortGone,
+    PortSettingRefused,
+    PortOpenFailed,
 };
-constexpr int NombreMessages = 61;
+constexpr int NombreMessages = 70;
+// Language files made before the port messages existed hold this many messages; the newer
+// ones fall back to their built-in text instead of "Erreur interne".
+constexpr int NombreMessagesAnciens = 61;
 
 // Replacement texts from the language file: line i is the text of message i. Empty: the
 // built-in texts are used. Written by the language loader on the main thread only.
 extern TextList F_Erreur;
 
 // The text of a program message. With a replacement list, a value past its end gives
-// "Erreur interne"; so does erreur_systeme and any value out of range.
+// "Erreur interne" (a message newer than the list's file: its built-in text); so does
+// erreur_systeme and any value out of range.
 std::string GetMessagePgm(erreur_programme ErrorCode);
+// The text of a message with every "%s" replaced by `arg`.
+std::string MessageWith(erreur_programme ErrorCode, const std::string& arg);
 
 // The text of a serial line status or of an operating-system error code (errno): French when
 // Fichier_conf.Langue is exactly "FR", English otherwise. Control characters are removed.

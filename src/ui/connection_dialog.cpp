@@ -58,6 +58,18 @@ Tcg_connection::Tcg_connection(QWidget* parent) : QDialog(parent) {
     cg_liste_connect_com = new QComboBox(this);
     cg_liste_connect_com->setObjectName("cg_liste_connect_com");
     cg_liste_connect_com->setGeometry(8, 233, 285, 26);
+    connect(cg_liste_connect_com, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            [this](int i) {
+                if (!updating_) cg_liste_connect_comChange(i);
+            });
+
+    connect_error = new QLabel(this);
+    connect_error->setObjectName("connect_error");
+    connect_error->setWordWrap(true);
+    connect_error->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    connect_error->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    connect_error->setStyleSheet("color: #b00000;");
+    connect_error->hide();
 
     cg_connect_info = new QLineEdit(this);
     cg_connect_info->setObjectName("cg_connect_info");
@@ -93,11 +105,27 @@ void Tcg_connection::cg_bouton_connect_okClick() {
     connecting_ = true;
     cg_bouton_connect_ok->setEnabled(false);
     cg_bouton_annulation->setEnabled(false);
-    AppConnect(FromQt(cg_liste_connect_com->currentText()), Fichier_conf.PortCom);
+    // The list may show a port with a mark; the name is what the model holds.
+    const int i = cg_liste_connect_com->currentIndex();
+    const auto& names = cg_Connection.cg_liste_connect_com;
+    const std::string port =
+        i >= 0 && i < static_cast<int>(names.size()) ? names[i] : std::string();
+    const bool opened = AppConnect(port, Fichier_conf.PortCom);
     cg_bouton_connect_ok->setEnabled(true);
     cg_bouton_annulation->setEnabled(true);
     connecting_ = false;
-    accept();
+    // A port that did not open keeps the dialog up, with the reason under the list, so that
+    // the user can pick another port or fix the cause and press OK again.
+    if (opened) accept();
+}
+
+void Tcg_connection::PlaceBelowTheList(int errorHeight) {
+    const int shift = errorHeight > 0 ? errorHeight + 6 : 0;
+    connect_error->setGeometry(8, 263, 285, errorHeight);
+    cg_connect_info->setGeometry(8, 265 + shift, 285, 22);
+    cg_bouton_connect_ok->setGeometry(8, 300 + shift, 84, 31);
+    cg_bouton_annulation->setGeometry(209, 300 + shift, 84, 31);
+    setFixedSize(301, 349 + shift);
 }
 
 void Tcg_connection::UpdateFromModel() {
@@ -111,8 +139,8 @@ void Tcg_connection::UpdateFromModel() {
     }
     if (auto* b = portcom_group->button(m.cg_portcom); b && !b->isChecked()) b->setChecked(true);
     QStringList ports;
-    for (const auto& p : m.cg_liste_connect_com)
-        ports << ToQt(p);
+    for (size_t i = 0; i < m.cg_liste_connect_com.size(); ++i)
+        ports << ToQt(i < m.port_labels.size() ? m.port_labels[i] : m.cg_liste_connect_com[i]);
     QStringList shown;
     for (int i = 0; i < cg_liste_connect_com->count(); ++i)
         shown << cg_liste_connect_com->itemText(i);
@@ -125,6 +153,12 @@ void Tcg_connection::UpdateFromModel() {
         cg_connect_info->setText(ToQt(m.cg_connect_info));
     cg_connect_info->setStyleSheet(m.cg_connect_info_red ? "background: #ff0000; color: white;"
                                                          : "background: #e3e3e3;");
+    const QString error = ToQt(m.connect_error);
+    if (connect_error->text() != error || connect_error->isHidden() != error.isEmpty()) {
+        connect_error->setText(error);
+        connect_error->setVisible(!error.isEmpty());
+        PlaceBelowTheList(error.isEmpty() ? 0 : connect_error->heightForWidth(285));
+    }
     updating_ = false;
 }
 

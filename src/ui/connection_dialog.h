@@ -22,6 +22,7 @@ class Tcg_connection : public QDialog {
     QComboBox* cg_liste_connect_com = nullptr;
     QLabel* STATICTEXT1 = nullptr;
     QLineEdit* cg_connect_info = nullptr;
+    QLabel* connect_error = nullptr; // why the port did not open, under the port list
     QGroupBox* cg_portcom = nullptr;
     QButtonGroup* portcom_group = nullptr;
 
@@ -30,6 +31,7 @@ class Tcg_connection : public QDialog {
 
   private:
     void cg_bouton_connect_okClick();
+    void PlaceBelowTheList(int errorHeight);
     bool updating_ = false;
     bool connecting_ = false;
 };

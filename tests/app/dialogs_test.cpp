@@ -13,12 +13,16 @@
 #include "app/app.h"
 #include "app_fixture.h"
 #include "model/model.h"
+#include "permission_refused_path.h"
 #include "records/capture.h"
+#include "serial/entrees_sorties.h"
+#include "serial/port_access.h"
 #include "serial/port_list.h"
 #include "session/emission.h"
 #include "session/session_globals.h"
 #include "settings/config.h"
 #include "settings/journal.h"
+#include "settings/language.h"
 #include "settings/messages.h"
 
 using namespace zel;
@@ -135,7 +139,7 @@ TEST_F(DialogsTest, ConnectionDialogShowsTheLineSettingAndThePorts) {
     }
 }
 
-TEST_F(DialogsTest, SimulatedCounterNamedInTheEnvironmentIsListed) {
+TEST_F(DialogsTest, PortsNamedInTheEnvironmentAreListedAndMissingOnesMarked) {
     ScriptedCounter counter(Vorn8);
     Start();
     setenv("ZELVANOR_PORTS", (counter.path() + ",/nonexistent/ttyX").c_str(), 1);
@@ -144,37 +148,95 @@ TEST_F(DialogsTest, SimulatedCounterNamedInTheEnvironmentIsListed) {
     unsetenv("ZELVANOR_PORTS");
     ASSERT_TRUE(shown);
     const auto& l = cg_Connection.cg_liste_connect_com;
-    EXPECT_NE(std::find(l.begin(), l.end(), counter.path()), l.end());
-    EXPECT_EQ(std::find(l.begin(), l.end(), "/nonexistent/ttyX"), l.end());
+    const auto& labels = cg_Connection.port_labels;
+    ASSERT_EQ(labels.size(), l.size());
+    const auto present = std::find(l.begin(), l.end(), counter.path());
+    const auto missing = std::find(l.begin(), l.end(), "/nonexistent/ttyX");
+    ASSERT_NE(present, l.end());
+    ASSERT_NE(missing, l.end()); // a typing mistake shows, rather than vanishing
+    EXPECT_EQ(labels[present - l.begin()], counter.path());
+    EXPECT_EQ(labels[missing - l.begin()], "/nonexistent/ttyX (absent)");
     ASSERT_GE(cg_Connection.cg_liste_connect_com_index, 0);
     EXPECT_EQ(l[cg_Connection.cg_liste_connect_com_index], counter.path());
 }
 
-TEST_F(DialogsTest, ConnectionToAPortThatDoesNotOpen) {
+TEST_F(DialogsTest, ConnectionWithNoPortChosen) {
     Start();
     EXPECT_FALSE(AppConnect("", 1));
     EXPECT_EQ(Fichier_conf.NomCom, "");
     EXPECT_FALSE(Principal.cg_menu_compteur_enabled);
     EXPECT_FALSE(EntreesSorties->ComOuverte());
     EXPECT_FALSE(cg_Connection.cg_connect_info_red);
-    // The system's reason is in the journal.
+    EXPECT_EQ(cg_Connection.connect_error, GetMessagePgm(PortNotChosen));
+    EXPECT_TRUE(JournalHas(GetMessagePgm(PortNotChosen)));
     EXPECT_FALSE(JournalHas(GetMessagePgm(connecte_a)));
-    EXPECT_GE(F_Log.size(), 2u);
 }
 
-TEST_F(DialogsTest, PortRefusedForLackOfPermissionGetsAdvice) {
-    // A file nobody may open for writing, root included.
-    const std::string refused = "/sys/kernel/notes";
-    if (access(refused.c_str(), F_OK) != 0) GTEST_SKIP() << refused << " missing";
+// Each way a port fails to open: the dialog says which port and why, the journal says the same,
+// and the port stays closed with the counter menu off. Then a good port clears the message.
+TEST_F(DialogsTest, EachConnectionErrorNamesThePortAndTheReason) {
+    ScriptedCounter counter(Vorn8);
+    ASSERT_FALSE(counter.path().empty());
     Start();
-    EXPECT_FALSE(AppConnect(refused, 1));
-    EXPECT_TRUE(JournalHas(GetIOError(EACCES)));
-    EXPECT_TRUE(JournalHas("usermod -aG"));
-    // Any other refusal gets no such advice.
-    F_Log.clear();
-    EXPECT_FALSE(AppConnect("/nonexistent/ttyX", 1));
-    EXPECT_TRUE(JournalHas(GetIOError(ENOENT)));
-    EXPECT_FALSE(JournalHas("usermod"));
+    const std::string plain = dir + "/plain.txt";
+    WriteFile(plain, "not a tty\n");
+    const std::string refused = PermissionRefusedPath(dir);
+    // Another program holds the counter's port the way this one does: opened exclusively.
+    TEntreesSorties holder;
+    int32_t held = -1;
+    holder.OuvrirCom(counter.path(), 9600, 8, 0, 0, held);
+    ASSERT_EQ(held, 0);
+
+    const struct {
+        std::string port;
+        std::string text;
+    } cases[] = {
+        {counter.path(), MessageWith(PortInUse, counter.path())},
+        {plain, MessageWith(PortNotSerial, plain)},
+        {dir, MessageWith(PortNotSerial, dir)},
+        {dir + "/no-such-tty", MessageWith(PortGone, dir + "/no-such-tty")},
+        {refused, MessageWith(PortPermissionRefused, refused) + " " +
+                      MessageWith(PortGroupAdvice, PortOwnerGroup(refused))},
+    };
+    for (const auto& c : cases) {
+        if (c.port.empty()) {
+            SUCCEED() << "no path here refuses opening for lack of permission: case left out";
+            continue;
+        }
+        SCOPED_TRACE(c.port);
+        F_Log.clear();
+        Principal.cg_menu_compteur_enabled = true;
+        EXPECT_FALSE(AppConnect(c.port, 1));
+        EXPECT_EQ(cg_Connection.connect_error, c.text);
+        EXPECT_NE(cg_Connection.connect_error.find(c.port), std::string::npos);
+        EXPECT_TRUE(JournalHas(c.text));
+        EXPECT_FALSE(JournalHas("COM"));
+        EXPECT_FALSE(EntreesSorties->ComOuverte());
+        EXPECT_FALSE(Principal.cg_menu_compteur_enabled);
+    }
+    // The permission refusal tells what to do about it.
+    EXPECT_NE(cases[4].text.find("usermod -aG"), std::string::npos);
+
+    // In English with the shipped file: the same reasons in English.
+    Repertoire_langues = std::string(ZEL_SOURCE_DIR) + "/langages/";
+    ASSERT_TRUE(ChargeFichierLangue("EN English"));
+    EXPECT_FALSE(AppConnect(counter.path(), 1));
+    EXPECT_EQ(cg_Connection.connect_error,
+              "The port " + counter.path() +
+                  " is in use by another program. Close that program, then try again.");
+    EXPECT_FALSE(AppConnect(plain, 1));
+    EXPECT_EQ(cg_Connection.connect_error, plain + " is not a serial port.");
+    UseBuiltInTexts();
+
+    // Once the other program lets go, the port opens and the message goes.
+    int32_t st = 0;
+    holder.FermerCom(st);
+    ASSERT_TRUE(AppConnect(counter.path(), 1));
+    EXPECT_EQ(cg_Connection.connect_error, "");
+    // A new opening of the dialog starts without the old message.
+    cg_Connection.connect_error = "stale";
+    ConnectionFormShow();
+    EXPECT_EQ(cg_Connection.connect_error, "");
 }
 
 TEST_F(DialogsTest, ConnectIdentifyAndCloseWithAVornCounter) {
@@ -315,6 +377,93 @@ TEST_F(PreferencesTest, ChangingTheLanguageRelabelsEveryWindow) {
     EXPECT_EQ(cg_param_vornx.textes[1], "VORN settings");
     EXPECT_EQ(cg_param_gamma.textes[1], "Gamma Scout settings");
     EXPECT_EQ(GetMessagePgm(non_connecte), "Not connected");
+}
+
+// The list offers "FR Français" for "fr Français.txt"; on a file system that tells cases apart
+// the way back to French must still find that file, and texts the French file lacks must not
+// stay English.
+TEST_F(PreferencesTest, FrenchToEnglishAndBackToFrench) {
+    PreferenceFormShow();
+    cg_pref_langueChange(Index("EN English"));
+    cg_pref_OKClick();
+    ASSERT_EQ(Fichier_conf.Langue, "EN");
+    ASSERT_EQ(Principal.textes[18], "&File");
+
+    PreferenceFormShow();
+    EXPECT_EQ(cg_preference.cg_pref_langue_index, Index("EN English"));
+    cg_pref_langueChange(Index("FR Français"));
+    cg_pref_OKClick();
+    EXPECT_EQ(Fichier_conf.Langue, "FR");
+    EXPECT_EQ(Principal.textes[39], "Enr.");     // from the file
+    EXPECT_EQ(Principal.textes[18], "&Fichier"); // not in the file: the built-in text
+    EXPECT_EQ(cg_preference.textes[1], "Préférences");
+    EXPECT_EQ(cg_Connection.textes[1], "Connexion compteur");
+    EXPECT_EQ(GetMessagePgm(non_connecte), "Non connecté");
+    EXPECT_EQ(GetIOError(ErrTimeout), "Time-out en réception");
+
+    PreferenceFormShow();
+    cg_pref_langueChange(Index("EN English"));
+    cg_pref_OKClick();
+    EXPECT_EQ(Principal.textes[18], "&File");
+}
+
+TEST_F(DialogsTest, FrenchIsOfferedAndRestoredEvenWithoutItsFile) {
+    std::string en;
+    ASSERT_TRUE(ReadFileBytes(std::string(ZEL_SOURCE_DIR) + "/langages/EN English.txt", en));
+    WriteFile(dir + "/langages/EN English.txt", en);
+    WriteFile(Data() + "cg_conf.txt", "Langue=EN\r\n");
+    Start();
+    ASSERT_EQ(GetMessagePgm(non_connecte), "Not connected");
+    PreferenceFormCreate();
+    const auto& l = cg_preference.cg_pref_langue;
+    EXPECT_EQ(l, (std::vector<std::string>{"EN English", "FR Français"}));
+    PreferenceFormShow();
+    cg_pref_langueChange(1);
+    cg_pref_OKClick();
+    EXPECT_EQ(Fichier_conf.Langue, "FR");
+    EXPECT_EQ(GetMessagePgm(non_connecte), "Non connecté");
+    EXPECT_EQ(Principal.textes[18], "&Fichier");
+    EXPECT_EQ(cg_Connection.textes[1], "Connexion compteur");
+}
+
+// The shipped French file is the built-in texts, so choosing it changes nothing but the way back.
+TEST_F(DialogsTest, ShippedFrenchFileHoldsTheBuiltInTexts) {
+    Start();
+    UseBuiltInTexts();
+    std::vector<std::string> messages;
+    for (int i = 0; i < NombreMessages; ++i)
+        messages.push_back(GetMessagePgm(static_cast<erreur_programme>(i)));
+    auto windows = [] {
+        ChangeLangue();
+        ChangeLanguePreference();
+        ChangeLangueConnexion();
+        ChangeLangueAPropos();
+        ChangeLangueParamVORN();
+        ChangeLangueParamGS();
+        return std::vector<std::vector<std::string>>{Principal.textes,      cg_preference.textes,
+                                                     cg_Connection.textes,  cg_a_propos.textes,
+                                                     cg_param_vornx.textes, cg_param_gamma.textes};
+    };
+    const auto builtIn = windows();
+
+    Repertoire_langues = std::string(ZEL_SOURCE_DIR) + "/langages/";
+    ASSERT_TRUE(ChargeFichierLangue("FR Français"));
+    ASSERT_EQ(F_Erreur.size(), size_t(NombreMessages));
+    for (int i = 0; i < NombreMessages; ++i)
+        EXPECT_EQ(GetMessagePgm(static_cast<erreur_programme>(i)), messages[i]) << i;
+    const auto fromFile = windows();
+    ASSERT_EQ(fromFile.size(), builtIn.size());
+    for (size_t w = 0; w < builtIn.size(); ++w)
+        EXPECT_EQ(fromFile[w], builtIn[w]) << "window " << w;
+    // Every text really comes from the file, not from the fallback.
+    const TFenetre sections[] = {FenetrePrincipal, FenetrePreference, FenetreConnexion,
+                                 FenetreAPropos,   FenetreParamVORN,  FenetreParamGS};
+    for (size_t w = 0; w < builtIn.size(); ++w)
+        for (size_t n = 1; n < builtIn[w].size(); ++n) {
+            std::string t;
+            EXPECT_TRUE(DonneTexteLangue(sections[w], static_cast<int32_t>(n), t)) << w << " " << n;
+        }
+    UseBuiltInTexts();
 }
 
 // ---- Counter parameters ----------------------------------------------------------------------

@@ -16,7 +16,9 @@
 
 #include "base/textfile.h"
 #include "child_process.h"
+#include "permission_refused_path.h"
 #include "records/capture.h"
+#include "serial/port_access.h"
 
 namespace {
 
@@ -259,6 +261,52 @@ TEST_F(LogE2E, UnknownCommandAndMissingPortAreRefused) {
                             "--duration", "1"});
     EXPECT_EQ(missing.Stop(0, 10000), 1);
     EXPECT_TRUE(Lines("cg_log.txt").size() >= 2); // the failure is journalled
+}
+
+// Each reason a port does not open: the program says which port and why, in the configured
+// language, and ends with status 1. The busy port is held by another zelvanor-cli log.
+TEST_F(LogE2E, APortThatDoesNotOpenIsNamedWithTheReason) {
+    Child sim(ZEL_SIM, {"--model", "VORN8", "--serial", "4321", "--period-ms", "2500"});
+    ASSERT_TRUE(sim.started());
+    const std::string port = PortOf(sim);
+    ASSERT_FALSE(port.empty());
+    Child first(ZEL_CLI, {"log", "--port", port, "--line", "1", "--dir", dir_ + "/first/"});
+    ASSERT_TRUE(first.WaitFor(Is("<- VP=2.1,VORN8,4321"), 15000)) << Dump(first);
+
+    std::filesystem::create_directories(data_);
+    ASSERT_TRUE(zel::AtomicWriteFile(data_ + "cg_conf.txt", "Langue=EN\r\n"));
+    const std::string plain = dir_ + "/plain.txt";
+    ASSERT_TRUE(zel::AtomicWriteFile(plain, "not a tty\n"));
+    const std::string missing = dir_ + "/ttyUSB9";
+    const std::string refused = PermissionRefusedPath(dir_);
+    const struct {
+        std::string port;
+        std::string text;
+    } cases[] = {
+        {port,
+         "The port " + port + " is in use by another program. Close that program, then try again."},
+        {plain, plain + " is not a serial port."},
+        {dir_, dir_ + " is not a serial port."},
+        {missing, "The port " + missing +
+                      " does not exist or is no longer plugged in. Check the counter's cable."},
+        {refused, "Access to the port " + refused + " refused: your user may not open it. " +
+                      "Add your user to the group " + zel::PortOwnerGroup(refused) +
+                      " (sudo usermod -aG " + zel::PortOwnerGroup(refused) +
+                      " $USER), then log out and log in again."},
+    };
+    for (const auto& c : cases) {
+        if (c.port.empty()) continue; // no path refuses for lack of permission here
+        Child cli(ZEL_CLI,
+                  {"log", "--port", c.port, "--line", "1", "--dir", data_, "--duration", "5"});
+        ASSERT_TRUE(cli.started());
+        EXPECT_EQ(cli.Stop(0, 10000), 1) << c.port;
+        EXPECT_TRUE(cli.Saw("-> " + c.text)) << Dump(cli);
+        EXPECT_TRUE(Journalled(c.text)) << c.port;
+    }
+    // The first program kept its counter throughout.
+    EXPECT_TRUE(
+        first.WaitFor([&](const std::string&) { return first.Count("<- CM=") >= 1; }, 15000));
+    EXPECT_EQ(first.Stop(SIGTERM, 15000), 0);
 }
 
 // Every model and firmware generation through the headless front end: identified on its own

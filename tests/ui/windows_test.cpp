@@ -30,6 +30,7 @@
 #include "base/textfile.h"
 #include "chart/nice_chart.h"
 #include "model/model.h"
+#include "permission_refused_path.h"
 #include "records/capture.h"
 #include "session/emission.h"
 #include "settings/config.h"
@@ -448,6 +449,50 @@ class WindowsTest : public QObject {
         Principal.commande_en_cours = false;
         QTRY_VERIFY_WITH_TIMEOUT(!AppRunning(), 2000);
         QVERIFY(!W().isVisible());
+    }
+
+    // A port that does not open: the dialog stays up and says under the list which port and
+    // why; a missing port named in the environment is listed, marked.
+    void connectionErrorKeepsTheDialogOpen() {
+        const std::string missing = dir_ + "/ttyUSB7";
+        const std::string refused = PermissionRefusedPath(dir_);
+        qputenv("ZELVANOR_PORTS", QString::fromStdString(missing + "," + refused).toUtf8());
+        StartIn(dir_);
+        Tcg_connection& d = *Windows().cg_Connection;
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        qunsetenv("ZELVANOR_PORTS");
+        QVERIFY(d.connect_error->isHidden());
+        const int i =
+            d.cg_liste_connect_com->findText(QString::fromStdString(missing + " (absent)"));
+        QVERIFY(i >= 0);
+        d.cg_liste_connect_com->setCurrentIndex(i);
+        d.cg_bouton_connect_ok->click();
+        QVERIFY(d.isVisible());
+        QVERIFY(!d.connect_error->isHidden());
+        QCOMPARE(d.connect_error->text(), QString::fromStdString(MessageWith(PortGone, missing)));
+        QCOMPARE(d.cg_liste_connect_com->currentIndex(), i); // the choice stays for another try
+        QCOMPARE(d.cg_connect_info->text(), QString::fromStdString(GetMessagePgm(param_Pret)));
+        QVERIFY(d.connect_error->geometry().bottom() < d.cg_connect_info->geometry().top());
+        QVERIFY(d.cg_bouton_connect_ok->geometry().bottom() < d.height());
+        QVERIFY(!W().cg_menu_compteur->isEnabled());
+        // The longest reason, with the advice, for the picture.
+        if (!refused.empty()) {
+            d.cg_liste_connect_com->setCurrentIndex(
+                d.cg_liste_connect_com->findText(QString::fromStdString(refused)));
+            d.cg_bouton_connect_ok->click();
+            QVERIFY(d.isVisible());
+            QVERIFY(d.connect_error->text().contains("usermod -aG"));
+            QVERIFY(d.connect_error->geometry().bottom() < d.cg_connect_info->geometry().top());
+        }
+        Save(d, "connection_error");
+        d.reject();
+        // Opened again, the dialog starts without the old message and at its own size.
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        QVERIFY(d.connect_error->isHidden());
+        QCOMPARE(d.height(), 349);
+        d.reject();
     }
 
     // Pictures of every window, for a person to look at.
