@@ -25,8 +25,9 @@ const char* const kUsage =
     "  Decodes the Gamma Scout dump in DUMPFILE (the lines the counter sent; anything up to a\n"
     "  \"GAMMA-SCOUT Protokoll\" line is skipped) for a counter of firmware V, serial number S\n"
     "  and N log bytes (log versions 1 and 2 read both from the dump). The report and the\n"
-    "  download file are written in DIR (default: the current directory). Prints the serial\n"
-    "  number and log size after decoding, then the result; exit 0 when the log was decoded.\n";
+    "  download file are written in DIR (default: the current directory). Prints what the\n"
+    "  decoding journalled, the serial number and log size after decoding, then the result;\n"
+    "  exit 0 when the log was decoded.\n";
 
 int Usage(const char* why) {
     return zelcli::UsageError("decode", why, kUsage);
@@ -113,6 +114,11 @@ int RunDecode(int argc, char** argv) {
     }
 
     const zel::erreur_programme status = zel::Trt_dump_GammaScout(dump);
+
+    // What the decoding journalled (records left out, a file that failed), as the status box
+    // shows it.
+    for (const std::string& line : zel::Principal.cg_info_status)
+        std::printf("%s\n", line.c_str());
 
     {
         std::lock_guard<std::mutex> lock(zel::cg_param_gamma.mutex);

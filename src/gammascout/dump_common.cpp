@@ -188,7 +188,10 @@ erreur_programme DumpWalk::Count(uint16_t Valeur) {
                     line))
         throw DumpFault("value outside the report's number range");
     out_.report.push_back(std::move(line));
-    out_.records.push_back(DumpRecord{start, DiffSecondes, count});
+    if (DateDebInit_)
+        out_.records.push_back(DumpRecord{start, DiffSecondes, count});
+    else
+        ++out_.undated;
     DateHeure_ = end;
     annotation_.clear();
     return PasErreur;

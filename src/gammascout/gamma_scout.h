@@ -34,7 +34,7 @@ struct DumpInput {
     std::string version;   // the parameter dialog's texts
     std::string serie;
     std::string EEPROM;  // number of log bytes (versions 3 and 4 read it)
-    TDateTime now = 0;   // dates counts before the first date record; gives the century
+    TDateTime now = 0;   // dates the report lines before the first date record; the century
     char time_sep = ':'; // regional separators of the report's dates and dose column
     char decimal_sep = '.';
 };
@@ -63,6 +63,9 @@ struct DumpResult {
     // `records` offered to it, whatever the final status.
     bool walked = false;
     std::vector<DumpRecord> records;
+    // Counts met before the first date record: reported, but with no date of their own they
+    // are not records (dated "now", they would make every dated record look older).
+    int32_t undated = 0;
 
     TextList report;        // the report lines (complete when status is gs_no_error)
     std::string reportName; // its file name, without directory

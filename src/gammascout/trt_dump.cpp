@@ -1,5 +1,8 @@
+#include <cerrno>
 #include <exception>
 #include <mutex>
+#include <string>
+#include <utility>
 
 #include "base/ports.h"
 #include "base/regional.h"
@@ -8,6 +11,7 @@
 #include "records/capture.h"
 #include "records/counter.h"
 #include "settings/config.h"
+#include "settings/journal.h"
 
 namespace zel {
 
@@ -28,6 +32,20 @@ DumpInput CurrentDumpInput() {
 
 namespace {
 
+// The records that earlier decodings of this counter left in its gs_ file, when there is one.
+// None is created: nothing is ever written to it from here.
+void OuvreCaptureGs(const std::string& nom) {
+    TCaptureList earlier;
+    int err = 0;
+    if (earlier.load(nom, &err)) {
+        earlier.drop_trailing_blanks();
+    } else if (err != ENOENT) {
+        // Those earlier records are lost to this decoding; the log itself is not.
+        Trt_log(GetMessagePgm(Pb_ouvrir_fichier) + nom, true);
+    }
+    F_DownLoad = std::move(earlier);
+}
+
 erreur_programme Apply(const DumpResult& r) {
     if (r.serieRead || r.eepromRead) {
         {
@@ -39,18 +57,24 @@ erreur_programme Apply(const DumpResult& r) {
         ModelChanged(ModelWindow::ParamGamma);
     }
     if (!r.walked) return r.status;
+    if (r.undated > 0)
+        Trt_log(GetMessagePgm(DLDateTimeErr) + ": " + std::to_string(r.undated), true);
 
-    // The records join what earlier decodings of this counter left in its gs_ file; they stay
-    // in F_DownLoad even when the walk failed, but are then not merged.
-    if (!CreationFichierCSV(F_DownLoad, Repertoire_conf + "gs_" + r.serie + ".txt"))
-        return gs_erreur_interne;
+    // The records stay in F_DownLoad even when the walk failed, but are then not merged.
+    OuvreCaptureGs(Repertoire_conf + "gs_" + r.serie + ".txt");
     for (const DumpRecord& rec : r.records)
         AjoutValeurCSV(F_DownLoad, rec.T, rec.Duree, rec.Comptage);
     if (r.status != gs_no_error) return r.status;
 
-    if (!SaveTextFile(Repertoire_conf + r.reportName, r.report)) return gs_erreur_interne;
+    const std::string report = Repertoire_conf + r.reportName;
+    if (!SaveTextFile(report, r.report)) {
+        Trt_log(GetMessagePgm(pb_ecr_fichier) + ": " + report, true);
+        return gs_erreur_interne;
+    }
     std::string Nom;
-    return SauveDownLoadCompteur(Nom) ? gs_no_error : pb_ecr_fichier;
+    if (SauveDownLoadCompteur(Nom)) return gs_no_error;
+    Trt_log(GetMessagePgm(pb_ecr_fichier) + ": " + Nom, true);
+    return pb_ecr_fichier;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <bit>
 
 #include "base/textfile.h"
+#include "gammascout/dump_builder.h"
 #include "records/capture.h"
 #include "settings/messages.h"
 
@@ -81,6 +82,56 @@ TEST_F(CliDecode, FileWithoutADumpIsNamedAsSuch) {
         EXPECT_NE(err.find("holds no Gamma Scout dump"), std::string::npos) << err;
         EXPECT_EQ(out.find(zel::GetMessagePgm(zel::gs_erreur_interne)), std::string::npos) << out;
     }
+}
+
+using namespace zel::test;
+
+// A firmware 5.43 dump made by hand.
+class CliDecodeDump : public CliTest {
+  protected:
+    // A firmware 5.43 dump (serial 12345): two counts, the log's first date (2023-05-01 08:00),
+    // then two 10-minute counts.
+    void WriteDump() const {
+        std::string text = "GAMMA-SCOUT Protokoll\r\n";
+        for (const std::string& l :
+             HeaderDump(Cat({{0xF3, 0x00, 0x07, 0x00, 0x08}, kDateV12, {0x00, 0x01, 0x00, 0x02}})))
+            text += l + "\r\n";
+        write("dump.txt", text);
+    }
+    int decode(std::string& out, std::string& err) const {
+        return CliTest::run("decode --firmware 5.43 --serial 12345 --eeprom 0 --dir " + dir_ + " " +
+                                path("dump.txt"),
+                            err, &out);
+    }
+};
+
+TEST_F(CliDecodeDump, CountsBeforeTheFirstDateAreLeftOutAndSaid) {
+    WriteDump();
+    std::string out, err;
+    ASSERT_EQ(decode(out, err), 0) << out << err;
+    EXPECT_EQ(read("GS2_12345_DL.txt"), "2023/05/01 08:00:00;600;1\r\n"
+                                        "2023/05/01 08:10:00;600;2\r\n");
+    EXPECT_NE(out.find(zel::GetMessagePgm(zel::DLDateTimeErr) + ": 2"), std::string::npos) << out;
+    EXPECT_NE(out.find(zel::GetMessagePgm(zel::gs_no_error)), std::string::npos) << out;
+    EXPECT_TRUE(std::filesystem::exists(path("gs_12345_2023-05-01_08.00_2023-05-01_08.20.txt")));
+    EXPECT_FALSE(std::filesystem::exists(path("gs_12345.txt")));
+
+    // The download file then opens for statistics: two dated records of 10 minutes.
+    ASSERT_EQ(CliTest::run("stats " + path("GS2_12345_DL.txt"), err, &out), 0) << err;
+    EXPECT_NE(out.find("events=2\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("max_date=2023/05/01 08:10:00\n"), std::string::npos) << out;
+}
+
+TEST_F(CliDecodeDump, GsFileThatCannotBeOpenedIsNamedAndTheLogStillSaved) {
+    WriteDump();
+    std::filesystem::create_directory(path("gs_12345.txt"));
+    std::string out, err;
+    ASSERT_EQ(decode(out, err), 0) << out << err;
+    EXPECT_NE(out.find(zel::GetMessagePgm(zel::Pb_ouvrir_fichier) + path("gs_12345.txt")),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(read("GS2_12345_DL.txt"), "2023/05/01 08:00:00;600;1\r\n"
+                                        "2023/05/01 08:10:00;600;2\r\n");
 }
 
 } // namespace

@@ -120,11 +120,11 @@ TEST(HeaderLog, RecordsAndChecks) {
          HeaderDump({0xFE, 0x00, 0x08, 0x01}),
          gs_erreur_date,
          {}},
-        {"counts without a date",
+        {"counts without a date: reported, no records",
          V1,
          HeaderDump({0xF3, 0x00, 0x7B}),
          gs_Date_Absente,
-         {{600, 123}}},
+         {}},
         {"16 lines, end pointer 256: no record", V1, HeaderDump({}), gs_Date_Absente, {}},
         {"15 lines", V1, TextList(15, std::string(32, '0')), gs_erreur_fichier_vide, {}},
         {"2 lines", V2, TextList(2, std::string(32, '0')), gs_erreur_fichier_vide, {}},
@@ -187,19 +187,19 @@ TEST(HeaderLog, SerialAndLogSizeReachTheDialog) {
 }
 
 TEST(HeaderLog, ClockOfTheRecords) {
-    // Counts before the first date are dated from the moment of decoding; a later date record
-    // moves the clock but not the report's start.
+    // Counts before the first date are reported dated from the moment of decoding, but are no
+    // records; a later date record moves the clock but not the report's start.
     const TextList dump = HeaderDump(Cat({{0xF4, 0x00, 0x01},
                                           kDateV12,
                                           {0x00, 0x02, 0x00, 0x03},
                                           {0xFE, 0x30, 0x09, 0x02, 0x05, 0x23, 0x00, 0x04}}));
     const DumpResult r = DecodeDump(dump, Input(5.43));
     ASSERT_EQ(r.status, gs_no_error);
-    ASSERT_EQ(r.records.size(), 4u);
-    EXPECT_EQ(r.records[0].T, TestNow());
-    EXPECT_EQ(FormatDateTime("YYYY-MM-DD HH:NN:SS", r.records[1].T), "2023-05-01 08:00:00");
-    EXPECT_EQ(FormatDateTime("YYYY-MM-DD HH:NN:SS", r.records[2].T), "2023-05-01 08:01:00");
-    EXPECT_EQ(FormatDateTime("YYYY-MM-DD HH:NN:SS", r.records[3].T), "2023-05-02 09:30:00");
+    ASSERT_EQ(r.records.size(), 3u);
+    EXPECT_EQ(r.undated, 1);
+    EXPECT_EQ(FormatDateTime("YYYY-MM-DD HH:NN:SS", r.records[0].T), "2023-05-01 08:00:00");
+    EXPECT_EQ(FormatDateTime("YYYY-MM-DD HH:NN:SS", r.records[1].T), "2023-05-01 08:01:00");
+    EXPECT_EQ(FormatDateTime("YYYY-MM-DD HH:NN:SS", r.records[2].T), "2023-05-02 09:30:00");
     EXPECT_EQ(r.reportName, "gs_12345_2023-05-01_08.00_2023-05-02_09.31.txt");
     EXPECT_EQ(r.report[3].substr(0, 42), "2024-06-15 12:00:00    2024-06-15 12:01:00");
 }

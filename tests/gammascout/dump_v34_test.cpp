@@ -85,7 +85,7 @@ TEST(OnlineLogV3, RecordsAndChecks) {
                   {0xF5, 0xEF, 0x00, 0x08, 0x31, 0x04, 0x23, 0x00, 0x01},
                   gs_erreur_date,
                   {}},
-                 {"counts without a date", {0x00, 0x01}, gs_Date_Absente, {{10, 1}}},
+                 {"counts without a date: reported, no records", {0x00, 0x01}, gs_Date_Absente, {}},
                  {"bytes missing from the dump read as zero counts",
                   Cat({kDateV34, {0xF5, 0x0A}}),
                   gs_no_error,
@@ -187,7 +187,7 @@ TEST(OnlineLogV4, RecordsAndChecks) {
              Cat({kDateV34, {0xF5, 0x20, 0xFF, 0xF5, 0xF3}, count1}),
              gs_no_error,
              {{10, 1}}},
-            {"counts without a date", count1, gs_Date_Absente, {{10, 1}}},
+            {"counts without a date: reported, no records", count1, gs_Date_Absente, {}},
             {"no integer in EEPROM", count1, gs_Taille_erreur, {}, {}, "x"},
         });
 }

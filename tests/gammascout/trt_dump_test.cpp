@@ -13,6 +13,8 @@
 #include "model/model.h"
 #include "records/capture.h"
 #include "settings/config.h"
+#include "settings/journal.h"
+#include "settings/messages.h"
 
 namespace zel {
 namespace {
@@ -74,8 +76,8 @@ TEST_F(TrtDump, ReportAndDownloadFile) {
     EXPECT_EQ(report[0], "Gamma Scout, Serial = 12345, Version = 6.5, Conv. Factor = 0.008120");
     EXPECT_EQ(report[5].substr(0, 62),
               "2023-05-01 08:20:00    2023-05-01 08:30:00         3       600");
-    // The capture opened on the gs_ file, merged into the counter's download file.
-    EXPECT_TRUE(Exists("gs_12345.txt"));
+    // Merged into the counter's download file; no empty gs_ file is left behind.
+    EXPECT_FALSE(Exists("gs_12345.txt"));
     EXPECT_EQ(F_DownLoad.size(), 3u);
     const TextList dl = Load("GS2_12345_DL.txt");
     ASSERT_EQ(dl.size(), 3u);
@@ -108,11 +110,57 @@ TEST_F(TrtDump, HeaderLogSetsSerialAndLogSize) {
 TEST_F(TrtDump, NoDateRecordMergesNothing) {
     const Bytes log = {0xF5, 0x07, 0x00, 0x01, 0x00, 0x02};
     UseV3(log);
+    F_Log.clear();
     EXPECT_EQ(Trt_dump_GammaScout(ChecksumDump(log)), gs_Date_Absente);
-    EXPECT_EQ(F_DownLoad.size(), 2u); // offered, dated from now, but not saved
-    EXPECT_FALSE(Exists("GS2_12345_DL.txt"));
-    for (const auto& e : fs::directory_iterator(dir_))
-        EXPECT_EQ(e.path().filename().string(), "gs_12345.txt");
+    EXPECT_TRUE(F_DownLoad.empty()); // counts without a date are no records
+    EXPECT_EQ(F_Log.size(), 1u);
+    EXPECT_NE(F_Log.back().find(GetMessagePgm(DLDateTimeErr) + ": 2"), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(dir_)); // not a file written
+}
+
+TEST_F(TrtDump, CountsBeforeTheFirstDateStayOutOfTheFiles) {
+    // Two counts, then the log's first date and two dated counts: the dated ones used to be
+    // refused as older than the two counts dated "now".
+    Fichier_conf.Version_GS = 5.43;
+    SetDialog("5.43", "?", "?");
+    F_Log.clear();
+    const TextList dump =
+        HeaderDump(Cat({{0xF3, 0x00, 0x07, 0x00, 0x08}, kDateV12, {0x00, 0x01, 0x00, 0x02}}));
+    ASSERT_EQ(Trt_dump_GammaScout(dump), gs_no_error);
+
+    const TextList dl = Load("GS2_12345_DL.txt");
+    EXPECT_EQ(dl, (TextList{FormatLigneCSV(EncodeDateTime(2023, 5, 1, 8, 0, 0), 600, 1),
+                            FormatLigneCSV(EncodeDateTime(2023, 5, 1, 8, 10, 0), 600, 2)}));
+    ASSERT_EQ(F_Log.size(), 1u);
+    EXPECT_NE(F_Log.back().find(GetMessagePgm(DLDateTimeErr) + ": 2"), std::string::npos);
+    // The report still lists all four intervals.
+    EXPECT_EQ(Load("gs_12345_2023-05-01_08.00_2023-05-01_08.20.txt").size(), 3u + 4u);
+}
+
+TEST_F(TrtDump, EarlierRecordsOfTheGsFile) {
+    UseV3(ThreeCounts());
+    // Records a former decoding left: read with the new ones, the file itself not rewritten.
+    const std::string gs = "2023/04/30 08:00:00;600;9\r\n\r\n";
+    ASSERT_TRUE(AtomicWriteFile(dir_ + "/gs_12345.txt", gs));
+    ASSERT_EQ(Trt_dump_GammaScout(ChecksumDump(ThreeCounts())), gs_no_error);
+    EXPECT_EQ(F_DownLoad.size(), 4u);
+    EXPECT_EQ(Load("GS2_12345_DL.txt").size(), 4u);
+    std::string bytes;
+    ReadFileBytes(dir_ + "/gs_12345.txt", bytes);
+    EXPECT_EQ(bytes, gs);
+}
+
+TEST_F(TrtDump, GsFileThatCannotBeOpenedCostsOnlyItsOwnRecords) {
+    UseV3(ThreeCounts());
+    fs::create_directory(dir_ + "/gs_12345.txt");
+    F_Log.clear();
+    ASSERT_EQ(Trt_dump_GammaScout(ChecksumDump(ThreeCounts())), gs_no_error);
+    EXPECT_TRUE(Exists(report_));
+    EXPECT_EQ(Load("GS2_12345_DL.txt").size(), 3u);
+    ASSERT_EQ(F_Log.size(), 1u);
+    EXPECT_NE(F_Log.back().find(GetMessagePgm(Pb_ouvrir_fichier) + dir_ + "/gs_12345.txt"),
+              std::string::npos)
+        << F_Log.back();
 }
 
 TEST_F(TrtDump, FailuresToWrite) {
@@ -128,7 +176,7 @@ TEST_F(TrtDump, FailuresToWrite) {
     EXPECT_EQ(Trt_dump_GammaScout(ChecksumDump(ThreeCounts())), pb_ecr_fichier);
     EXPECT_TRUE(Exists(report_));
 
-    // No data directory at all: the download capture cannot even be opened.
+    // No data directory at all: not even the report can be written.
     Repertoire_conf = dir_ + "/missing/";
     EXPECT_EQ(Trt_dump_GammaScout(ChecksumDump(ThreeCounts())), gs_erreur_interne);
 }
