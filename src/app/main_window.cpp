@@ -1,5 +1,7 @@
 // What the main window's controls and menus do, without the window: the display switches, the
 // date window and its zoom, the alarm controls, capture files, counter commands and help.
+#include <algorithm>
+#include <cmath>
 #include <exception>
 #include <string>
 
@@ -10,6 +12,7 @@
 #include "chart/nice_chart.h"
 #include "model/model.h"
 #include "records/capture.h"
+#include "records/counter.h"
 #include "session/emission.h"
 #include "settings/config.h"
 #include "settings/journal.h"
@@ -22,6 +25,8 @@ namespace {
 // The help site; only the path below it is fixed.
 const char* const kHelpBase = "https://zelvanor.github.io";
 const char* const kCaptureFilter = "Text files (*.txt);;Any file (*)";
+// Capture files are text files; "all files" for those a user renamed.
+const char* const kOpenFilter = "Capture files (*.txt);;All files (*)";
 
 const TCaptureList& RecordsSource() {
     return Fichier_conf.Source == CFICHIER ? F_Fichier : F_Capture;
@@ -239,11 +244,12 @@ void ChartMouseClickUP(TMouseButton button, int32_t X, int32_t Y) {
 void cg_menuitem_ouvrirClick() {
     DisableEventMain = true;
     std::string nom;
-    if (Dialogs().openFile("", Repertoire_conf, "", nom)) {
+    if (Dialogs().openFile("", Repertoire_conf, kOpenFilter, nom)) {
         try {
             Trt_log(GetMessagePgm(Fichier_en_cours) + nom, true);
             erreur_programme status = PasErreur;
-            if (ChargeDonnees(F_Fichier, nom, status)) {
+            std::string pourquoi;
+            if (ChargeDonnees(F_Fichier, nom, status, &pourquoi)) {
                 Fichier_conf.Source = CFICHIER;
                 Principal.cg_source = CFICHIER;
                 Principal.cg_facteur_conversion =
@@ -253,7 +259,7 @@ void cg_menuitem_ouvrirClick() {
                 Principal.cg_PageControl = 1;
                 TabSheet1Hide();
             } else {
-                Trt_log(GetMessagePgm(status), true);
+                Trt_log(pourquoi, true);
             }
         } catch (...) {
             Dialogs().information(GetMessagePgm(Pb_ouvrir_fichier));
@@ -263,29 +269,60 @@ void cg_menuitem_ouvrirClick() {
     ModelChanged(ModelWindow::Main);
 }
 
+namespace {
+
+// An input of the merge: read without touching the viewed file's settings. A file the viewer
+// would refuse is refused here too.
+bool ChargeEntreeFusion(const std::string& nom, TCaptureList& liste, CaptureFileLoad& lu) {
+    lu = LoadCaptureFile(nom, liste);
+    if (lu.status == PasErreur) return true;
+    Trt_log(LoadFailureText(nom, lu), true);
+    return false;
+}
+
+bool MemeFacteur(double a, double b) {
+    return std::fabs(a - b) <= 1e-9 * std::max(std::fabs(a), std::fabs(b));
+}
+
+// The merged file opens like any capture file once its counter configuration is there: written
+// when both inputs came from the same model with the same factor and the name has a stem whose
+// configuration does not exist yet. Otherwise the journal says the file will not open as it is.
+void ConfFusion(const std::string& nom, const CaptureFileLoad& a, const CaptureFileLoad& b) {
+    const std::string conf = CounterConfFileFor(nom);
+    const bool accord = a.Compteur == b.Compteur && MemeFacteur(a.FC, b.FC);
+    double fc = 0;
+    TTypeCompteur modele = NotInitialized;
+    if (accord && !conf.empty()) {
+        if (!LireConfCompteur(nom, fc, modele)) {
+            if (SauveConfCompteur(conf, a.Compteur, a.FC)) return;
+            Trt_log(GetMessagePgm(pb_ecr_fichier) + ": " + conf, true);
+            return;
+        }
+        // Another file of that stem has its configuration already: never rewritten from here.
+        if (modele == a.Compteur && MemeFacteur(fc, a.FC)) return;
+    }
+    Trt_log(GetMessagePgm(pb_conf_compteur) + ": " + nom + (conf.empty() ? "" : ", " + conf), true);
+}
+
+} // namespace
+
 void cg_menuitem_CombineCSVClick() {
     DialogPort& d = Dialogs();
     std::string nom;
-    if (!d.openFile("", Repertoire_conf, "", nom)) return;
+    if (!d.openFile("", Repertoire_conf, kOpenFilter, nom)) return;
     try {
         TCaptureList premier, second;
+        CaptureFileLoad lu1, lu2;
         Trt_log(GetMessagePgm(CombineFichier1) + nom, true);
-        erreur_programme status = PasErreur;
-        if (!ChargeDonnees(premier, nom, status)) {
-            Trt_log(GetMessagePgm(status), true);
-            return;
-        }
+        if (!ChargeEntreeFusion(nom, premier, lu1)) return;
         std::string nom2;
-        if (!d.openFile("", Repertoire_conf, "", nom2)) {
+        if (!d.openFile("", Repertoire_conf, kOpenFilter, nom2)) {
             Trt_log(GetMessagePgm(Abandon), true);
             return;
         }
         nom = nom2;
         Trt_log(GetMessagePgm(CombineFichier2) + nom, true);
-        if (!ChargeDonnees(second, nom, status)) {
-            Trt_log(GetMessagePgm(status), true);
-            return;
-        }
+        if (!ChargeEntreeFusion(nom, second, lu2)) return;
         CombineCSV(premier, second);
         TSaveDialog save;
         save.InitialDir = Repertoire_conf;
@@ -302,6 +339,7 @@ void cg_menuitem_CombineCSVClick() {
             return;
         }
         Trt_log(GetMessagePgm(CombineSauve) + nom, true);
+        ConfFusion(nom, lu1, lu2);
     } catch (...) {
         d.information(GetMessagePgm(Pb_ouvrir_fichier) + nom);
     }

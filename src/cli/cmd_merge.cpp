@@ -10,7 +10,8 @@
 namespace {
 
 const char kUsage[] = "Usage: zelvanor-cli merge FILE1 FILE2 OUT\n"
-                      "  Merges the records of FILE1 into those of FILE2 and writes them to OUT.\n";
+                      "  Merges the records of FILE1 into those of FILE2 and writes them to OUT.\n"
+                      "  A line that is not a record refuses the merge, with its line number.\n";
 
 int run_merge(int argc, char** argv) {
     zel::ParsedArgs args;
@@ -28,9 +29,12 @@ int run_merge(int argc, char** argv) {
     const std::string in1 = args.operands[0], in2 = args.operands[1], out = args.operands[2];
     zel::TCaptureList first, second;
     for (auto [list, name] : {std::pair{&first, &in1}, std::pair{&second, &in2}}) {
-        if (!list->load(*name)) {
-            std::fprintf(stderr, "%s%s\n", zel::GetMessagePgm(zel::Pb_ouvrir_fichier).c_str(),
-                         name->c_str());
+        const zel::CaptureFileLoad lu = zel::LoadCaptureFile(*name, *list);
+        // An empty file merges as nothing; a line that is not a record would land out of order.
+        const bool ok = lu.status == zel::PasErreur || lu.status == zel::pb_conf_compteur ||
+                        (lu.status == zel::Fichier_Vide && list->empty());
+        if (!ok) {
+            std::fprintf(stderr, "%s\n", zel::LoadFailureText(*name, lu).c_str());
             return 1;
         }
     }

@@ -230,6 +230,28 @@ void Print(const zel::Statistics& s, bool json, bool gauss, double class_width) 
     std::fputs(out.c_str(), stdout);
 }
 
+// A file with a line that is not a record: which line, or that none of them is a record (a
+// configuration or a report opened by mistake). Exit status 1.
+int NotRecords(const std::string& file, std::string_view text) {
+    zel::CaptureFileLoad r;
+    r.status = zel::Fichier_Vide;
+    Lines lines(text);
+    std::string_view line;
+    for (int32_t n = 1; lines.Next(line); ++n) {
+        zel::TCaptureRecord rec;
+        if (zel::LireLigneCSV(line, rec))
+            r.status = zel::Pb_Fichier_Log;
+        else if (r.line == 0)
+            r.line = n;
+    }
+    // Every line a record: the computation itself failed.
+    const bool found = r.status == zel::Fichier_Vide || r.line != 0;
+    std::fprintf(stderr, "%s\n",
+                 found ? zel::LoadFailureText(file, r).c_str()
+                       : zel::GetMessagePgm(zel::Pb_Fichier_Log).c_str());
+    return 1;
+}
+
 int run_stats(int argc, char** argv) {
     zel::ParsedArgs args;
     std::string error;
@@ -289,10 +311,8 @@ int run_stats(int argc, char** argv) {
     StatisticsWindow window;
     if (!lines.Empty()) {
         TCaptureRecord first, last;
-        if (!LireLigneCSV(lines.First(), first) || !LireLigneCSV(lines.Last(), last)) {
-            std::fprintf(stderr, "%s\n", GetMessagePgm(Pb_Fichier_Log).c_str());
-            return 1;
-        }
+        if (!LireLigneCSV(lines.First(), first) || !LireLigneCSV(lines.Last(), last))
+            return NotRecords(file, text);
         window = {first.T, last.T};
         if (DateMs(first.T) > DateMs(last.T)) std::swap(window.from, window.to);
         if (window.from == 0) window.from = Now();
@@ -310,10 +330,7 @@ int run_stats(int argc, char** argv) {
         if (acc.Add(r, DateMs(r.T), v) == StatisticsAccumulator::Step::End) break;
     }
     const Statistics s = acc.Result();
-    if (!s.valid) {
-        std::fprintf(stderr, "%s\n", GetMessagePgm(Pb_Fichier_Log).c_str());
-        return 1;
-    }
+    if (!s.valid) return NotRecords(file, text);
     Print(s, args.has("json"), args.has("gauss"), unit == "cpm" ? 1.0 : factor);
     return 0;
 }

@@ -47,8 +47,7 @@ bool InsertDebutValeurCSV(TCaptureList& F, TDateTime T, int32_t Duree, int32_t C
 bool CreationFichierCSV(TCaptureList& F, const std::string& Nom) {
     int err = 0;
     if (F.load(Nom, &err)) {
-        while (!F.empty() && IsBlankCaptureLine(F.back().line()))
-            F.pop_back();
+        F.drop_trailing_blanks();
         return true;
     }
     F.clear();
@@ -189,23 +188,66 @@ bool MetAJourDate(const TCaptureList& F) {
     return true;
 }
 
-bool ChargeDonnees(TCaptureList& F_Temp, const std::string& Nom, erreur_programme& Status) {
-    if (!FileExists(Nom)) {
-        Status = Pb_ouvrir_fichier;
+CaptureFileLoad LoadCaptureFile(const std::string& Nom, TCaptureList& F) {
+    CaptureFileLoad r;
+    TCaptureList lines;
+    if (!FileExists(Nom) || !lines.load(Nom)) return r;
+    // Editors and older tools leave a blank line at the end; it is no record and no fault.
+    lines.drop_trailing_blanks();
+    size_t records = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].Valide)
+            ++records;
+        else if (r.line == 0)
+            r.line = static_cast<int32_t>(i + 1);
+    }
+    const bool conf = LireConfCompteur(Nom, r.FC, r.Compteur);
+    r.conf = CounterConfFileFor(Nom);
+    F = std::move(lines);
+    // What is not a capture file at all (a configuration, a report) is told as such, before any
+    // of its lines is blamed.
+    if (records == 0)
+        r.status = Fichier_Vide;
+    else if (r.line != 0)
+        r.status = Pb_Fichier_Log;
+    else if (!conf)
+        r.status = pb_conf_compteur;
+    else
+        r.status = PasErreur;
+    if (r.status != Pb_Fichier_Log) r.line = 0;
+    return r;
+}
+
+std::string LoadFailureText(const std::string& Nom, const CaptureFileLoad& r) {
+    switch (r.status) {
+    case PasErreur:
+        return {};
+    case Pb_ouvrir_fichier:
+        return GetMessagePgm(Pb_ouvrir_fichier) + Nom;
+    case Pb_Fichier_Log:
+        return GetMessagePgm(Pb_Fichier_Log) + ": " + Nom + ":" + std::to_string(r.line);
+    case pb_conf_compteur:
+        return GetMessagePgm(pb_conf_compteur) + ": " + Nom +
+               (r.conf.empty() ? std::string() : ", " + r.conf);
+    default:
+        return GetMessagePgm(r.status) + ": " + Nom;
+    }
+}
+
+bool ChargeDonnees(TCaptureList& F_Temp, const std::string& Nom, erreur_programme& Status,
+                   std::string* Pourquoi) {
+    // Read aside: a file that does not open leaves the viewed one and its settings as they were.
+    TCaptureList lines;
+    const CaptureFileLoad r = LoadCaptureFile(Nom, lines);
+    Status = r.status;
+    if (r.status != PasErreur) {
+        if (Pourquoi) *Pourquoi = LoadFailureText(Nom, r);
         return false;
     }
-    if (!F_Temp.load(Nom)) {
-        F_Temp.clear();
-        Status = Pb_ouvrir_fichier;
-        return false;
-    }
-    if (!LireConfCompteur(Nom, Fichier_conf.conversion_sievert_Fichier,
-                          Fichier_conf.type_compteur_Fichier)) {
-        Status = pb_conf_compteur;
-        return false;
-    }
+    F_Temp = std::move(lines);
+    Fichier_conf.conversion_sievert_Fichier = r.FC;
+    Fichier_conf.type_compteur_Fichier = r.Compteur;
     Fichier_conf.Fichier_CSV = Nom;
-    Status = PasErreur;
     return true;
 }
 

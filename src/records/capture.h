@@ -15,6 +15,7 @@
 
 #include "base/datetime.h"
 #include "base/textfile.h"
+#include "settings/counter_type.h"
 #include "settings/messages.h"
 
 namespace zel {
@@ -91,6 +92,8 @@ class TCaptureList {
 
     // Reads a text file into the list (content replaced only on success).
     bool load(const std::string& path, int* err = nullptr);
+    // Removes the blank lines at the end (those inside stay).
+    void drop_trailing_blanks();
     // Replaces the file atomically with the lines.
     bool save(const std::string& path, int* err = nullptr) const;
 
@@ -134,10 +137,30 @@ void CombineCSV(const TCaptureList& Fin, TCaptureList& Finout);
 // pickers of the main window). True for an empty list (nothing changed); false when the first
 // or last record does not read.
 bool MetAJourDate(const TCaptureList& F);
-// Loads a capture file and the configuration of its counter (conversion factor and model into
-// Fichier_conf's file fields; Fichier_CSV = Nom on success). Status: PasErreur,
-// Pb_ouvrir_fichier (missing or unreadable: F_Temp unchanged / emptied) or pb_conf_compteur
-// (lines loaded, no counter configuration found).
-bool ChargeDonnees(TCaptureList& F_Temp, const std::string& Nom, erreur_programme& Status);
+
+// What reading a capture file with its counter's settings found.
+struct CaptureFileLoad {
+    // PasErreur; Pb_ouvrir_fichier (missing or unreadable); Fichier_Vide (no line is a record);
+    // Pb_Fichier_Log (line `line` is not a record); pb_conf_compteur (records fine, no
+    // counter configuration found).
+    erreur_programme status = Pb_ouvrir_fichier;
+    double FC = 0;                           // the counter's conversion factor, or the default
+    TTypeCompteur Compteur = NotInitialized; // the counter's model, or NotInitialized
+    int32_t line = 0;                        // the first line that is not a record, from 1
+    std::string conf;                        // the counter configuration file looked for
+};
+
+// Reads the capture file Nom into F (trailing blank lines dropped) and the configuration of its
+// counter, touching nothing else. F is replaced unless the file cannot be read.
+CaptureFileLoad LoadCaptureFile(const std::string& Nom, TCaptureList& F);
+// The journal text of a load that failed: the status's message and what it concerns (the line,
+// the missing counter configuration file).
+std::string LoadFailureText(const std::string& Nom, const CaptureFileLoad& r);
+
+// Loads a capture file as the viewed file: on success F_Temp holds its records, Fichier_conf
+// its counter's factor and model and Fichier_CSV = Nom. On failure nothing changes; Status says
+// why (see CaptureFileLoad) and Pourquoi, when given, gets the journal text.
+bool ChargeDonnees(TCaptureList& F_Temp, const std::string& Nom, erreur_programme& Status,
+                   std::string* Pourquoi = nullptr);
 
 } // namespace zel

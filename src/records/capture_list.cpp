@@ -272,6 +272,11 @@ bool TCaptureList::load(const std::string& path, int* err) {
     return true;
 }
 
+void TCaptureList::drop_trailing_blanks() {
+    while (!entries_.empty() && is_blank_line(entries_.back().line()))
+        entries_.pop_back();
+}
+
 bool TCaptureList::save(const std::string& path, int* err) const {
     return AtomicWriteFile(path, text(), err);
 }

@@ -172,6 +172,11 @@ bool LireConfCompteur(const std::string& Nom, double& FC, TTypeCompteur& Compteu
     return true;
 }
 
+std::string CounterConfFileFor(const std::string& Nom) {
+    std::string stem;
+    return stem_of(Nom, stem) ? NomFichierConfCompteur(stem) : std::string();
+}
+
 bool SauveConfCompteur(const std::string& NomFichier, TTypeCompteur Compteur, double FC) {
     const RegionalSettings& reg = Regional();
     const TextList lines = {

@@ -37,6 +37,9 @@ std::string NomFichierConfCompteur(const std::string& Racine); // stem + "_Conf.
 // directory Nom names, in any letter case). FC and Compteur get 0.0081208 and NotInitialized
 // whenever no value is found. False when the name has no stem or the file is missing.
 bool LireConfCompteur(const std::string& Nom, double& FC, TTypeCompteur& Compteur);
+// The configuration file that LireConfCompteur looks for on behalf of Nom, as we write it (the
+// data directory, the stem of Nom, "_Conf.txt"); empty when Nom has no stem.
+std::string CounterConfFileFor(const std::string& Nom);
 // Writes the three lines of a counter configuration file, replacing it atomically.
 bool SauveConfCompteur(const std::string& NomFichier, TTypeCompteur Compteur, double FC);
 

@@ -40,8 +40,10 @@ class ScriptedDialogs : public zel::DialogPort {
         questions.push_back(text);
         return -1;
     }
-    bool openFile(const std::string&, const std::string&, const std::string&,
+    std::vector<std::string> openFilters; // the filter of each open dialog shown
+    bool openFile(const std::string&, const std::string&, const std::string& filter,
                   std::string& path) override {
+        openFilters.push_back(filter);
         return Next(openFiles, path);
     }
     bool saveFile(const std::string&, const std::string&, const std::string&,

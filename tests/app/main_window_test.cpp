@@ -73,6 +73,52 @@ TEST_F(MainWindowTest, OpeningAFileShowsItOnTheHistoryPage) {
     EXPECT_EQ(F_Log.size(), lines);
 }
 
+TEST_F(MainWindowTest, AFileThatDoesNotOpenLeavesTheViewAsItWas) {
+    OpenCapture();
+    // The dialog offers capture files first, and all files.
+    ASSERT_FALSE(dialogs.openFilters.empty());
+    EXPECT_EQ(dialogs.openFilters.back().find("*.txt"), dialogs.openFilters.back().find('(') + 1);
+    EXPECT_NE(dialogs.openFilters.back().find("(*)"), std::string::npos);
+
+    WriteFile(Data() + "VORN8_00050.txt", "2024/05/01 10:00:00;60;1000\r\n"); // no _Conf.txt
+    WriteFile(Data() + "VORN8_00051.txt", "2024/05/01 10:00:00;60;10\r\n\r\nx\r\n");
+    WriteFile(Data() + "VORN8_00051_Conf.txt", kConf);
+    struct Case {
+        std::string file;
+        std::string journal; // the line that says why
+    } cases[] = {
+        {Data() + "VORN8_00050.txt", GetMessagePgm(pb_conf_compteur) + ": " + Data() +
+                                         "VORN8_00050.txt, " + Data() + "VORN8_00050_Conf.txt"},
+        {Data() + "VORN8_00042_Conf.txt",
+         GetMessagePgm(Fichier_Vide) + ": " + Data() + "VORN8_00042_Conf.txt"},
+        {Data() + "VORN8_00051.txt",
+         GetMessagePgm(Pb_Fichier_Log) + ": " + Data() + "VORN8_00051.txt:2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        dialogs.openFiles.push_back(c.file);
+        cg_menuitem_ouvrirClick();
+        EXPECT_NE(F_Log.back().find(c.journal), std::string::npos) << F_Log.back();
+        EXPECT_EQ(F_Fichier.size(), 3u);
+        EXPECT_EQ(Fichier_conf.Fichier_CSV, Data() + "VORN8_00042.txt");
+        EXPECT_DOUBLE_EQ(Fichier_conf.conversion_sievert_Fichier, 0.0057);
+        EXPECT_EQ(Fichier_conf.type_compteur_Fichier, CVORN8);
+        EXPECT_EQ(Principal.cg_facteur_conversion, "0.00570");
+        // Reset shows the viewed file again, not the one refused.
+        cg_resetClick();
+        RafraichirSource();
+        EXPECT_EQ(Principal.cg_nb_events, "3");
+        EXPECT_EQ(Principal.Cg_max_CPM, "20");
+    }
+}
+
+TEST_F(MainWindowTest, OpeningAFileEndingInABlankLine) {
+    WriteFile(Data() + "VORN8_00042.txt", std::string(kCapture) + "\r\n");
+    OpenCapture();
+    EXPECT_EQ(Principal.cg_nb_events, "3");
+    EXPECT_EQ(Fichier_conf.date_fin, EncodeDateTime(2024, 5, 3, 10, 2));
+}
+
 TEST_F(MainWindowTest, DateWindowRefreshesOnlyWhenADayChanges) {
     OpenCapture();
     const int before = Refreshes();
@@ -232,9 +278,12 @@ TEST_F(MainWindowTest, MergeTwoCaptureFiles) {
     TCaptureList merged;
     ASSERT_TRUE(merged.load(out));
     EXPECT_EQ(merged.size(), 4u);
-    // The viewed records stay as they were; the last file loaded is the one recorded.
+    // The viewed records and their settings stay as they were.
     EXPECT_TRUE(F_Fichier.empty());
-    EXPECT_EQ(Fichier_conf.Fichier_CSV, b);
+    EXPECT_EQ(Fichier_conf.Fichier_CSV, "");
+    // No counter configuration can belong to that name: the journal says so.
+    EXPECT_NE(F_Log.back().find(GetMessagePgm(pb_conf_compteur) + ": " + out), std::string::npos)
+        << F_Log.back();
 
     // A second file that does not load: its status, and no save dialog.
     dialogs.openFiles = {a, std::string(Data() + "none.txt")};
@@ -242,6 +291,42 @@ TEST_F(MainWindowTest, MergeTwoCaptureFiles) {
     cg_menuitem_CombineCSVClick();
     EXPECT_NE(F_Log.back().find(GetMessagePgm(Pb_ouvrir_fichier)), std::string::npos);
     EXPECT_EQ(dialogs.saveFiles.size(), 1u);
+}
+
+TEST_F(MainWindowTest, MergeLeavesTheViewedFileAlone) {
+    OpenCapture(); // a VORN8 file, factor 0.0057
+    const char* const gs = "CGM=GS2_\r\nConvSievert=0.01\r\n";
+    WriteFile(Data() + "GS2_00001.txt", "2024/06/01 10:00:00;600;50\r\n");
+    WriteFile(Data() + "GS2_00001_Conf.txt", gs);
+    WriteFile(Data() + "GS2_00002.txt", "2024/06/02 10:00:00;600;60\r\n");
+    WriteFile(Data() + "GS2_00002_Conf.txt", gs);
+    const std::string out = Data() + "GS2_00009.txt";
+    dialogs.openFiles = {Data() + "GS2_00001.txt", Data() + "GS2_00002.txt"};
+    dialogs.saveFiles = {out};
+    cg_menuitem_CombineCSVClick();
+    ASSERT_TRUE(JournalHas(GetMessagePgm(CombineSauve) + out));
+    EXPECT_EQ(Fichier_conf.Fichier_CSV, Data() + "VORN8_00042.txt");
+    EXPECT_DOUBLE_EQ(Fichier_conf.conversion_sievert_Fichier, 0.0057);
+    EXPECT_EQ(Fichier_conf.type_compteur_Fichier, CVORN8);
+    RafraichirSource();
+    EXPECT_EQ(Principal.cg_moyenne_Sv, "0.0855"); // 15 CPM x 0.0057
+
+    // Both inputs agree: the merged file has its configuration and opens.
+    dialogs.openFiles = {out};
+    cg_menuitem_ouvrirClick();
+    EXPECT_EQ(F_Fichier.size(), 2u);
+    EXPECT_DOUBLE_EQ(Fichier_conf.conversion_sievert_Fichier, 0.01);
+    EXPECT_EQ(Fichier_conf.type_compteur_Fichier, GAMMA_SCOUT2);
+
+    // Inputs that disagree: no configuration is made up; the journal says the file lacks one.
+    const std::string out2 = Data() + "VORN8_00077.txt";
+    dialogs.openFiles = {Data() + "GS2_00001.txt", Data() + "VORN8_00043.txt"};
+    dialogs.saveFiles = {out2};
+    cg_menuitem_CombineCSVClick();
+    EXPECT_TRUE(FileExists(out2));
+    EXPECT_FALSE(FileExists(Data() + "VORN8_00077_Conf.txt"));
+    EXPECT_NE(F_Log.back().find(GetMessagePgm(pb_conf_compteur) + ": " + out2), std::string::npos)
+        << F_Log.back();
 }
 
 TEST_F(MainWindowTest, ConfirmedCounterCommands) {

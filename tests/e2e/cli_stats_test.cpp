@@ -78,4 +78,27 @@ TEST_F(CliStats, BrokenOrMissingFileFails) {
     EXPECT_NE(run("stats", err, &out), 0);
 }
 
+TEST_F(CliStats, TrailingBlankLinesAreNoFaultOtherLinesAreNamed) {
+    const std::string records = "2024/03/15 08:00:00;60;10\r\n2024/03/15 08:01:00;60;20\r\n";
+    write("VORN8_01234_Conf.txt", "CGM=VORN8\r\nConvSievert=0.0057\r\n");
+    struct Case {
+        const char* file;
+        std::string bytes;
+        int exit;
+        const char* expected; // in the output, or in the error text when the run fails
+    } cases[] = {
+        {"VORN8_01234.txt", records + "\r\n", 0, "cg_nb_events=2\n"},
+        {"b.txt", records + " \r\n\r\n\r\n", 0, "cg_moyenne_cpm=15\n"},
+        {"c.txt", "2024/03/15 08:00:00;60;10\r\nnot a record\r\n" + records, 1, "c.txt:2"},
+        {"VORN8_01234_Conf.txt", "", 1, "VORN8_01234_Conf.txt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        if (!c.bytes.empty()) write(c.file, c.bytes);
+        std::string out, err;
+        EXPECT_EQ(run("stats " + path(c.file), err, &out), c.exit) << err;
+        EXPECT_NE((c.exit == 0 ? out : err).find(c.expected), std::string::npos) << out << err;
+    }
+}
+
 } // namespace

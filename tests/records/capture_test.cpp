@@ -6,6 +6,7 @@
 #include "records/records_fixture.h"
 #include "scan/scanner.h"
 #include "settings/config.h"
+#include "settings/messages.h"
 
 using namespace zel;
 
@@ -316,13 +317,14 @@ TEST_F(CaptureFile, ChargeDonneesWithAndWithoutCounterConfiguration) {
     EXPECT_EQ(st, Pb_ouvrir_fichier);
     EXPECT_EQ(Lines(l), (TextList{"keep"}));
 
+    // Without its counter's configuration a file is refused as a whole: the list and the
+    // viewed file's settings stay as they were.
     write("mesures.txt", "2024/03/15 08:00:00;60;1\r\n");
     Fichier_conf.conversion_sievert_Fichier = 1;
     EXPECT_FALSE(ChargeDonnees(l, path("mesures.txt"), st));
     EXPECT_EQ(st, pb_conf_compteur);
-    EXPECT_EQ(Lines(l), (TextList{"2024/03/15 08:00:00;60;1"}));
-    EXPECT_DOUBLE_EQ(Fichier_conf.conversion_sievert_Fichier, 0.0081208);
-    EXPECT_EQ(Fichier_conf.type_compteur_Fichier, NotInitialized);
+    EXPECT_EQ(Lines(l), (TextList{"keep"}));
+    EXPECT_DOUBLE_EQ(Fichier_conf.conversion_sievert_Fichier, 1);
     EXPECT_EQ(Fichier_conf.Fichier_CSV, "");
 
     write("VORN3_01234.txt", "2024/03/15 08:00:00;60;1\r\n2024/03/15 08:01:00;60;2\r\n");
@@ -334,6 +336,72 @@ TEST_F(CaptureFile, ChargeDonneesWithAndWithoutCounterConfiguration) {
     EXPECT_DOUBLE_EQ(Fichier_conf.conversion_sievert_Fichier, 0.0057);
     EXPECT_EQ(Fichier_conf.type_compteur_Fichier, CVORN3);
     EXPECT_EQ(Fichier_conf.Fichier_CSV, path("VORN3_01234.txt"));
+}
+
+TEST_F(CaptureFile, WhatOpensAsAViewedFile) {
+    const char* const conf = "CGM=VORN3_\r\nConvSievert=0.00570\r\n";
+    write("VORN3_00001.txt", "2024/03/15 08:00:00;60;1\r\n");
+    write("VORN3_00001_Conf.txt", conf);
+    struct Case {
+        const char* file;
+        const char* bytes; // nullptr: no such file
+        bool with_conf;
+        erreur_programme status;
+        size_t records;     // on success
+        const char* detail; // the end of the failure text
+    } cases[] = {
+        {"VORN3_00002.txt", "2024/03/15 08:00:00;60;1\r\n2024/03/15 08:01:00;60;2\r\n\r\n \r\n",
+         true, PasErreur, 2, ""},
+        {"VORN3_00003.txt", "2024/03/15 08:00:00;60;1\r\n\r\n2024/03/15 08:02:00;60;2\r\n", true,
+         Pb_Fichier_Log, 0, "VORN3_00003.txt:2"},
+        {"VORN3_00004.txt", "2024/03/15 08:00:00;60;1\r\n2024/03/15 08:01\r\n", true,
+         Pb_Fichier_Log, 0, "VORN3_00004.txt:2"},
+        {"VORN3_00001_Conf.txt", nullptr, false, Fichier_Vide, 0, "VORN3_00001_Conf.txt"},
+        {"VORN3_00005.txt", "", true, Fichier_Vide, 0, "VORN3_00005.txt"},
+        {"VORN3_00006.txt", "\r\n\r\n", true, Fichier_Vide, 0, "VORN3_00006.txt"},
+        {"VORN3_00007.txt", "2024/03/15 08:00:00;60;1\r\n", false, pb_conf_compteur, 0,
+         "VORN3_00007_Conf.txt"},
+        {"mesures.txt", "2024/03/15 08:00:00;60;1\r\n", false, pb_conf_compteur, 0, "mesures.txt"},
+        {"absent.txt", nullptr, false, Pb_ouvrir_fichier, 0, "absent.txt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        if (c.bytes) write(c.file, c.bytes);
+        if (c.with_conf) write(std::string(c.file).substr(0, 11) + "_Conf.txt", conf);
+        // The file being viewed, with its settings.
+        erreur_programme st = PasErreur;
+        TCaptureList view;
+        ASSERT_TRUE(ChargeDonnees(view, path("VORN3_00001.txt"), st));
+        Fichier_conf.conversion_sievert_Fichier = 0.0123;
+
+        std::string why;
+        const bool ok = ChargeDonnees(view, path(c.file), st, &why);
+        EXPECT_EQ(st, c.status);
+        EXPECT_EQ(ok, c.status == PasErreur);
+        if (ok) {
+            EXPECT_EQ(view.size(), c.records);
+            EXPECT_TRUE(MetAJourDate(view));
+            EXPECT_EQ(Fichier_conf.Fichier_CSV, path(c.file));
+            continue;
+        }
+        EXPECT_EQ(Lines(view), (TextList{"2024/03/15 08:00:00;60;1"}));
+        EXPECT_DOUBLE_EQ(Fichier_conf.conversion_sievert_Fichier, 0.0123);
+        EXPECT_EQ(Fichier_conf.Fichier_CSV, path("VORN3_00001.txt"));
+        EXPECT_EQ(why.find(GetMessagePgm(c.status)), 0u) << why;
+        EXPECT_NE(why.find(c.detail), std::string::npos) << why;
+    }
+}
+
+TEST_F(CaptureFile, LoadCaptureFileKeepsTheRecordsOfAFileWithoutConfiguration) {
+    // What the command line works with: the records, and the defaults for their counter.
+    write("mesures.txt", "2024/03/15 08:00:00;60;1\r\n\r\n");
+    TCaptureList l;
+    const CaptureFileLoad r = LoadCaptureFile(path("mesures.txt"), l);
+    EXPECT_EQ(r.status, pb_conf_compteur);
+    EXPECT_EQ(Lines(l), (TextList{"2024/03/15 08:00:00;60;1"}));
+    EXPECT_DOUBLE_EQ(r.FC, 0.0081208);
+    EXPECT_EQ(r.Compteur, NotInitialized);
+    EXPECT_EQ(Fichier_conf.Fichier_CSV, "");
 }
 
 namespace {
