@@ -37,7 +37,7 @@ TEST_F(CliMerge, BlankLinesAtTheEndAreDroppedOtherUnreadableLinesRefused) {
     ASSERT_EQ(run(path("a.txt") + " " + path("b.txt") + " " + path("out.txt"), err), 0) << err;
     EXPECT_EQ(read("out.txt"), "2024/03/15 08:00:00;60;1\r\n2024/03/15 08:01:00;60;3\r\n");
     EXPECT_EQ(CliTest::run("stats " + path("out.txt"), err, &out), 0) << err;
-    EXPECT_NE(out.find("cg_nb_events=2\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("events=2\n"), std::string::npos) << out;
 
     // An unreadable line inside a file would be merged out of order: refused, with its line.
     write("c.txt", "2024/03/15 07:00:00;60;1\r\n\r\n2024/03/15 09:00:00;60;2\r\n");

@@ -87,8 +87,8 @@ TEST_F(CliStats, TrailingBlankLinesAreNoFaultOtherLinesAreNamed) {
         int exit;
         const char* expected; // in the output, or in the error text when the run fails
     } cases[] = {
-        {"VORN8_01234.txt", records + "\r\n", 0, "cg_nb_events=2\n"},
-        {"b.txt", records + " \r\n\r\n\r\n", 0, "cg_moyenne_cpm=15\n"},
+        {"VORN8_01234.txt", records + "\r\n", 0, "events=2\n"},
+        {"b.txt", records + " \r\n\r\n\r\n", 0, "mean_cpm=15\n"},
         {"c.txt", "2024/03/15 08:00:00;60;10\r\nnot a record\r\n" + records, 1, "c.txt:2"},
         {"VORN8_01234_Conf.txt", "", 1, "VORN8_01234_Conf.txt"},
     };
