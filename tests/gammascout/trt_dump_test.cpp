@@ -113,7 +113,7 @@ TEST_F(TrtDump, NoDateRecordMergesNothing) {
     F_Log.clear();
     EXPECT_EQ(Trt_dump_GammaScout(ChecksumDump(log)), gs_Date_Absente);
     EXPECT_TRUE(F_DownLoad.empty()); // counts without a date are no records
-    EXPECT_EQ(F_Log.size(), 1u);
+    ASSERT_EQ(F_Log.size(), 1u);
     EXPECT_NE(F_Log.back().find(GetMessagePgm(DLDateTimeErr) + ": 2"), std::string::npos);
     EXPECT_TRUE(fs::is_empty(dir_)); // not a file written
 }
