@@ -31,6 +31,7 @@ const SectionName kSections[] = {
     {FenetreAPropos, "APropos"},
     {FenetreParamVORN, "ParametreVORN"},
     {FenetreParamGS, "ParametreGS"},
+    {TextesProgramme, "Textes"},
 };
 
 bool SameIgnoringCase(const std::string& a, const char* b) {

@@ -17,6 +17,7 @@ enum TFenetre : uint8_t {
     FenetreAPropos = 5,    // "APropos"
     FenetreParamVORN = 6,  // "ParametreVORN"
     FenetreParamGS = 7,    // "ParametreGS"
+    TextesProgramme = 8,   // "Textes": texts added beside the program messages
 };
 
 // The window sections of the loaded file, each preceded by its section line. Main thread.

@@ -1,0 +1,46 @@
+#include "settings/texts.h"
+#include "settings_fixture.h"
+
+namespace zel::test {
+namespace {
+
+class ProgramTextsTest : public SettingsTest {};
+
+const ProgramText kAll[] = {
+    ProgramText::Connecting,       ProgramText::Identified,      ProgramText::CounterSilentSince,
+    ProgramText::CounterLost,      ProgramText::ReconnectingTo,  ProgramText::NextTryIn,
+    ProgramText::ReconnectedAfter, ProgramText::LastCountAt,     ProgramText::PrefReconnect,
+    ProgramText::PrefResume,       ProgramText::PrefAlarmOnLoss, ProgramText::PrefConnection,
+    ProgramText::StopAlarmHint,
+};
+
+TEST_F(ProgramTextsTest, FrenchBuiltInEnglishShippedAndFrenchForWhatAFileLacks) {
+    EXPECT_EQ(GetProgramText(ProgramText::CounterLost), "Compteur perdu : ");
+    for (ProgramText t : kAll)
+        EXPECT_FALSE(GetProgramText(t).empty()) << int(t);
+
+    Repertoire_langues = std::string(ZEL_SOURCE_DIR) + "/langages/";
+    ASSERT_TRUE(ChargeFichierLangue("EN English"));
+    EXPECT_EQ(GetProgramText(ProgramText::CounterLost), "Counter lost: ");
+    EXPECT_EQ(GetProgramText(ProgramText::ReconnectedAfter), "Reconnected after ");
+    // The English file has every text, and none is the French one.
+    for (ProgramText t : kAll) {
+        const std::string en = GetProgramText(t);
+        TextList saved;
+        saved.swap(F_Langue);
+        const std::string fr = GetProgramText(t);
+        saved.swap(F_Langue);
+        EXPECT_FALSE(en.empty()) << int(t);
+        EXPECT_NE(en, fr) << int(t);
+    }
+
+    // A file written before these texts existed: it loads, and they stay French.
+    Repertoire_langues = dir + "langages/";
+    WriteLanguage("XX", "Section Messages\r\n0,'x'\r\nSection Textes\r\n4,'Perdu: '\r\n");
+    ASSERT_TRUE(ChargeFichierLangue("XX"));
+    EXPECT_EQ(GetProgramText(ProgramText::CounterLost), "Perdu: ");
+    EXPECT_EQ(GetProgramText(ProgramText::ReconnectingTo), "Reconnexion à ");
+}
+
+} // namespace
+} // namespace zel::test
