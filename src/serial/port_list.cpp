@@ -1,6 +1,8 @@
 #include "serial/port_list.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <dirent.h>
 #include <fstream>
 #include <sys/stat.h>
@@ -60,6 +62,38 @@ std::string JoinPortNames(const std::vector<std::string>& names) {
 
 std::string PortsDisponibles() {
     return JoinPortNames(SerialPortPaths());
+}
+
+namespace {
+
+std::string RealPath(const std::string& path) {
+    char buf[PATH_MAX];
+    return realpath(path.c_str(), buf) ? std::string(buf) : std::string();
+}
+
+} // namespace
+
+std::string StablePortName(const std::string& port, const std::string& byIdDir) {
+    if (port.empty()) return port;
+    const std::string path = port.find('/') == std::string::npos ? "/dev/" + port : port;
+    const std::string real = RealPath(path);
+    if (real.empty()) return port;
+    // Already a name of that directory: keep it.
+    if (path.rfind(byIdDir + "/", 0) == 0) return port;
+    DIR* d = opendir(byIdDir.c_str());
+    if (!d) return port;
+    std::vector<std::string> names;
+    while (const dirent* e = readdir(d)) {
+        const std::string n = e->d_name;
+        if (n != "." && n != "..") names.push_back(n);
+    }
+    closedir(d);
+    std::sort(names.begin(), names.end()); // the same choice every time
+    for (const auto& n : names) {
+        const std::string candidate = byIdDir + "/" + n;
+        if (RealPath(candidate) == real) return candidate;
+    }
+    return port;
 }
 
 } // namespace zel

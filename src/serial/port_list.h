@@ -15,4 +15,10 @@ std::vector<std::string> SerialPortPaths(const std::string& sysClassTty = "/sys/
 std::string PortsDisponibles();
 std::string JoinPortNames(const std::vector<std::string>& names);
 
+// The name under `byIdDir` that leads to the same device as `port` (a USB adapter keeps it when
+// it comes back as another ttyUSBn), or `port` itself when there is none. A name without "/"
+// gets "/dev/" in front, as when a port is opened.
+std::string StablePortName(const std::string& port,
+                           const std::string& byIdDir = "/dev/serial/by-id");
+
 } // namespace zel

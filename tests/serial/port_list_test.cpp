@@ -53,3 +53,28 @@ TEST(PortNames, NamesWithBlanksCommasOrQuotesAreQuoted) {
     EXPECT_EQ(JoinPortNames({"/dev/a b", "/dev/c,d", "/dev/e\"f", "/dev/g"}),
               "\"/dev/a b\",\"/dev/c,d\",\"/dev/e\"\"f\",/dev/g");
 }
+
+// A USB adapter that comes back as another ttyUSBn keeps its name under by-id.
+TEST_F(FakeSysfs, StableNameOfAPort) {
+    const fs::path dev = root / "dev";
+    const fs::path byId = root / "by-id";
+    fs::create_directories(dev);
+    fs::create_directories(byId);
+    std::ofstream(dev / "ttyUSB0") << "";
+    std::ofstream(dev / "ttyUSB1") << "";
+    fs::create_symlink(dev / "ttyUSB0", byId / "usb-FTDI_FT232R_A1B2-if00-port0");
+    const std::string stable = (byId / "usb-FTDI_FT232R_A1B2-if00-port0").string();
+    const struct {
+        std::string port, expected;
+    } cases[] = {
+        {(dev / "ttyUSB0").string(), stable},
+        {stable, stable},                                         // already stable
+        {(dev / "ttyUSB1").string(), (dev / "ttyUSB1").string()}, // no stable name
+        {(dev / "gone").string(), (dev / "gone").string()},       // not there
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(StablePortName(c.port, byId.string()), c.expected) << c.port;
+    EXPECT_EQ(StablePortName((dev / "ttyUSB0").string(), (root / "none").string()),
+              (dev / "ttyUSB0").string());
+}
