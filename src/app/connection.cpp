@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/connection_state.h"
 #include "app/session_link.h"
 #include "base/ports.h"
 #include "base/text_util.h"
@@ -113,11 +114,30 @@ bool ConnectionFormShow() {
     return true;
 }
 
+bool IdentifyCounter(bool tellUnknown) {
+    SetEmission(Comd_VP, "");
+    const TTypeCompteur t = Fichier_conf.type_compteur_Capture;
+    if (t == Unknown || t == NotInitialized) {
+        if (tellUnknown) Trt_log(GetMessagePgm(Compteur_inconnu), true);
+        return false;
+    }
+    if (EstGammaScout(t)) {
+        if (!Fichier_conf.GammaScoutPCMode) {
+            SetEmission(comd_PC_mode, "");
+            SetEmission(Comd_VP, "");
+        }
+    } else {
+        SetEmission(comd_CF, "");
+    }
+    return true;
+}
+
 void AppDisconnect() {
     SetEmission(Comd_NonConnecte, "");
     int32_t status = 0;
     FermerPort(status);
     MenuCompteur(false);
+    ConnectionClosed();
     Trt_log(GetMessagePgm(non_connecte), true);
 }
 
@@ -145,6 +165,9 @@ bool AppConnect(const std::string& port, int32_t PortCom) {
     MainThread().processEvents();
 
     SetEmission(Comd_NonConnecte, "");
+    // Nothing of the previous counter stays: values, charts, title; of the counter menu only
+    // the identification until a counter answers.
+    ConnectionStarting(port, PortCom);
 
     int32_t status = 0;
     OuvrirPort(port, LigneSerie(PortCom), status);
@@ -158,23 +181,15 @@ bool AppConnect(const std::string& port, int32_t PortCom) {
         int32_t ignore = 0;
         FermerPort(ignore);
         MenuCompteur(false);
+        ConnectionFailed();
     } else {
         m.connect_error.clear();
         SetEmission(Comd_Connecte, "");
         MenuCompteur(true);
         Trt_log(GetMessagePgm(connecte_a) + port, true);
-        SetEmission(Comd_VP, "");
-        const TTypeCompteur t = Fichier_conf.type_compteur_Capture;
-        if (t == Unknown || t == NotInitialized) {
-            Trt_log(GetMessagePgm(Compteur_inconnu), true);
-        } else if (EstGammaScout(t)) {
-            if (!Fichier_conf.GammaScoutPCMode) {
-                SetEmission(comd_PC_mode, "");
-                SetEmission(Comd_VP, "");
-            }
-        } else {
-            SetEmission(comd_CF, "");
-        }
+        // The event processing of the identification may have run another connection.
+        if (Connection().state == ConnectionState::Connecting)
+            ConnectionOpened(IdentifyCounter(true));
     }
 
     m.cg_connect_info_red = couleur;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/connection_state.h"
 #include "base/ports.h"
 #include "base/text_util.h"
 #include "model/model.h"
@@ -79,6 +80,10 @@ void PreferenceFormShow() {
         }
     m.cg_pref_rep = Repertoire_conf;
     m.cg_liste_alarme_index = Cherche_ListBox(Fichier_conf.Fichier_alarme, m.cg_liste_alarme);
+    const ConnectionSettings& c = ConnectionPrefs();
+    m.reconnect = c.reconnect;
+    m.resume_at_start = c.resumeAtStart;
+    m.alarm_on_loss = c.alarmOnLoss;
     ModelChanged(ModelWindow::Preferences);
 }
 
@@ -113,6 +118,12 @@ void cg_pref_OKClick() {
         }
     }
     Fichier_conf.Fichier_alarme = Selection(m.cg_liste_alarme, m.cg_liste_alarme_index);
+    // Written at once: a station that loses power keeps what the user chose.
+    ConnectionSettings& c = ConnectionPrefs();
+    c.reconnect = m.reconnect;
+    c.resumeAtStart = m.resume_at_start;
+    c.alarmOnLoss = m.alarm_on_loss;
+    if (c.remember) SaveConnectionSettings();
 }
 
 void cg_test_alarmeClick() {

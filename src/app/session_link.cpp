@@ -1,5 +1,7 @@
 #include "app/session_link.h"
 
+#include "app/connection_state.h"
+
 #include <cstdlib>
 #include <memory>
 
@@ -25,6 +27,14 @@ bool EntreesSortiesExiste() {
 bool DemarrerSession() {
     TSessionLinks links;
     links.Handlers = ReplyHandlers();
+    // The identification handler is offered every line first, in every family: the connection
+    // state learns there that the line is alive, and that the counter said who it is.
+    links.Handlers.Trt_Version_ALL_COUNTERS =
+        [version = links.Handlers.Trt_Version_ALL_COUNTERS](Tcg_thread_ES& T) {
+            const bool taken = version && version(T);
+            ConnectionLineSeen(taken);
+            return taken;
+        };
     // The dump decoder left unset is the program's own (Trt_dump_GammaScout of F_Dump).
     Thread_ES = std::make_unique<Tcg_thread_ES>(false, std::move(links));
     Thread_ES_Running = true;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/connection_state.h"
 #include "app/session_link.h"
 #include "base/numfmt.h"
 #include "base/ports.h"
@@ -192,6 +193,8 @@ void Demarrage(const std::string& exeDir, const std::string& dataDir) {
     Alarme_en_cours = false;
     Version_compteur = 1.3;
     maj_menu_commandes();
+    LoadConnectionSettings();
+    ConnectionReset();
 
     ChargeDernierFichier();
 
@@ -257,6 +260,10 @@ bool AppShutdown() {
         ok = false;
         Trt_log(GetMessagePgm(pb_ecr_fichier) + ": " + nom, true);
     }
+    if (ConnectionPrefs().remember && !SaveConnectionSettings()) {
+        ok = false;
+        Trt_log(GetMessagePgm(pb_ecr_fichier) + ": " + ConnectionSettingsFile(), true);
+    }
     // A journal that cannot be written is reported; the session must still stop below.
     if (!SauveJournal()) {
         ok = false;
@@ -283,6 +290,7 @@ bool AppShutdown() {
         Dialogs().information(std::string("Zelvanor") + GetMessagePgm(pb_close) + " ()");
     }
     g_running = false;
+    ConnectionReset();
     return ok;
 }
 

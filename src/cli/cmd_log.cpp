@@ -1,4 +1,5 @@
-// zelvanor-cli log --port PATH --line N|MODEL [--dir DIR] [--duration SECONDS] [--do WORD]...
+// zelvanor-cli log --port PATH --line N|MODEL [--dir DIR] [--duration SECONDS] [--no-reconnect]
+//                  [--do WORD]...
 // The desktop program without its windows: connects to a counter, identifies it, keeps its
 // capture file and the journal, and prints every journal line as the status box shows it.
 #include <charconv>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/connection_state.h"
 #include "base/ports.h"
 #include "base/text_util.h"
 #include "base/textfile.h"
@@ -56,12 +58,15 @@ const LineWord kLineWords[] = {
 std::string UsageText() {
     std::string u =
         "Usage: zelvanor-cli log --port PATH --line N|MODEL [--dir DIR] [--duration SECONDS]\n"
-        "                        [--do WORD]...\n"
+        "                        [--no-reconnect] [--do WORD]...\n"
         "  Connects to the counter on PATH with line setting N, identifies it and logs its counts\n"
         "  until SIGINT, SIGTERM or the duration has passed. Every journal line is printed.\n"
+        "  A counter whose line fails (cable pulled, adapter unplugged) is reopened by itself,\n"
+        "  2 s later at first, then less often (at most every 30 s).\n"
         "  --line      the line setting: a number or a model word (listed below)\n"
         "  --dir       data directory (default: data/ beside the program)\n"
         "  --duration  stop after this many seconds (default: until a signal)\n"
+        "  --no-reconnect  a lost counter is reported once and not reopened\n"
         "  --do        a counter command once connected, in the order given:\n";
     for (const auto& c : kCommands) {
         char line[160];
@@ -158,6 +163,7 @@ struct Options {
     int line = -1;
     std::string dir;
     double duration = -1;
+    bool reconnect = true;
     std::vector<zel::TCommande> commandes;
     bool help = false;
 };
@@ -170,6 +176,7 @@ bool LitOptions(int argc, char** argv, Options& o, std::string& why) {
                                    {"line", true},
                                    {"dir", true},
                                    {"duration", true},
+                                   {"no-reconnect", false},
                                    {"do", true},
                                    {"help", false}},
                                   args, why))
@@ -199,6 +206,8 @@ bool LitOptions(int argc, char** argv, Options& o, std::string& why) {
                 why = "--duration: " + v + " is not a number of seconds";
                 return false;
             }
+        } else if (a.name == "no-reconnect") {
+            o.reconnect = false;
         } else if (a.name == "do") {
             zel::TCommande c;
             if (!FindCommand(v, c)) {
@@ -267,6 +276,9 @@ int run_log(int argc, char** argv) {
     sigaction(SIGTERM, &sa, nullptr);
 
     if (zel::AppStart(zel::ExecutableDir(), o.dir) != zel::PasErreur) return 1;
+    // Given its port on the command line: the desktop's saved connection is not touched.
+    zel::ConnectionPrefs().remember = false;
+    zel::ConnectionPrefs().reconnect = o.reconnect;
 
     const bool connecte = zel::AppConnect(o.port, o.line);
     if (connecte) {
@@ -279,8 +291,10 @@ int run_log(int argc, char** argv) {
             else
                 zel::SetEmission(c, "");
         }
-        while (!g_stop && !main.TimeUp())
+        while (!g_stop && !main.TimeUp()) {
             main.runFor(100);
+            zel::ConnectionTick();
+        }
     }
 
     zel::AppShutdown();

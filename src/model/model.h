@@ -86,6 +86,12 @@ struct TprincipalModel {
     // a reply handler's event processing could never be served.
     bool commande_en_cours = false;
 
+    // Connection state (app/connection_state.cpp)
+    std::string connection_text; // the state in words: identified, silent, lost, reconnecting
+    bool live_stale = false;     // cg_cpm_mn and cg_sv_H are the last values of a counter that
+                                 // is silent or lost: shown greyed
+    std::string live_stale_hint; // the time of the last count, shown with stale values
+
     // Counter menu per model (session/menu_state.cpp, maj_menu_commandes)
     bool cg_menuitem_B_enabled = false;          // "Re-&Boot"
     bool cg_menuitem_F_enabled = false;          // "&Facteur conversion"
@@ -180,6 +186,10 @@ struct TPreferenceModel {
     int cg_liste_alarme_index = -1;
     std::string cg_pref_rep;                  // the data directory
     std::string LangueSelectionne;            // picked, not yet applied
+    // The connection's own settings (app/connection_state.h): shown at opening, applied on OK.
+    bool reconnect = true;
+    bool resume_at_start = true;
+    bool alarm_on_loss = false;
 };
 extern TPreferenceModel cg_preference;
 

@@ -166,6 +166,11 @@ void Tcg_thread_ES::SetAttenteReponse() {
     FAttenteSeule = true;
 }
 
+int32_t Tcg_thread_ES::DefautLigne() {
+    std::lock_guard<std::mutex> lock(FCS);
+    return FDerniereErreur;
+}
+
 // ---- the loop, on the session thread ----
 
 void Tcg_thread_ES::Execute() {

@@ -125,6 +125,9 @@ class Tcg_thread_ES {
     // for a second, the reply to the command in progress is awaited with the watchdog of a
     // send, so a counter that never answers cannot keep the session busy for ever.
     void SetAttenteReponse();
+    // The fault of the line itself (an errno: the cable pulled, the device gone) that the loop
+    // met on its last reads; 0 once a line arrives or the session is restarted. Any thread.
+    int32_t DefautLigne();
 
     // The loop: Step() until Terminate(). Step() runs one pass of the automaton; tests drive
     // it directly in virtual time.

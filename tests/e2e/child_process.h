@@ -85,3 +85,74 @@ inline std::string StartSim(const std::vector<std::string>& args, pid_t& pid) {
     close(out);
     return path;
 }
+
+// A child program whose standard output is read line by line.
+class Child {
+  public:
+    Child(const char* program, std::vector<std::string> args) {
+        pid_ = SpawnPiped(program, std::move(args), out_);
+    }
+    ~Child() {
+        if (pid_ > 0 && !ended_) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        if (out_ >= 0) close(out_);
+    }
+    bool started() const { return pid_ > 0; }
+
+    // Reads output until a line satisfies `done` or `ms` have passed; every line is kept.
+    template <class Pred> bool WaitFor(Pred done, int ms) {
+        for (size_t i = 0; i < lines.size(); ++i)
+            if (done(lines[i])) return true;
+        const int64_t end = NowMs() + ms;
+        while (NowMs() < end) {
+            pollfd p{out_, POLLIN, 0};
+            if (poll(&p, 1, 50) <= 0) continue;
+            char buf[4096];
+            const ssize_t n = read(out_, buf, sizeof buf);
+            if (n <= 0) return false;
+            partial_.append(buf, static_cast<size_t>(n));
+            bool found = false;
+            for (size_t nl; (nl = partial_.find('\n')) != std::string::npos;) {
+                lines.push_back(partial_.substr(0, nl));
+                partial_.erase(0, nl + 1);
+                found = found || done(lines.back());
+            }
+            if (found) return true;
+        }
+        return false;
+    }
+    bool Saw(const std::string& line) const {
+        for (const auto& l : lines)
+            if (l == line) return true;
+        return false;
+    }
+    size_t Count(const std::string& prefix) const {
+        size_t n = 0;
+        for (const auto& l : lines)
+            n += l.rfind(prefix, 0) == 0;
+        return n;
+    }
+    // Sends a signal and returns the exit status (-1 when it did not end normally in time).
+    int Stop(int sig, int ms) {
+        kill(pid_, sig);
+        for (const int64_t end = NowMs() + ms; NowMs() < end; usleep(20000)) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                ended_ = true;
+                WaitFor([](const std::string&) { return false; }, 100); // the last lines
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+        }
+        return -1;
+    }
+
+    std::vector<std::string> lines;
+
+  private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+    bool ended_ = false;
+    std::string partial_;
+};
