@@ -187,7 +187,7 @@ void Lose() {
     MarkStale();
     // The session stops reading the dead line; the port is released so that a re-plugged
     // adapter can be opened again.
-    if (Thread_ES) Thread_ES->ReinitAutomate(NonConnecte);
+    if (Thread_ES) Thread_ES->ReinitAutomate(NonConnecte, false);
     int32_t ignore = 0;
     FermerPort(ignore);
     Principal.cg_menu_compteur_enabled = false;
@@ -216,7 +216,10 @@ void TryAgain() {
     if (status == 0 && g_status.line == 0) EcrirePort("\r", status);
     if (status == 0) {
         const uint32_t before = g_identifications;
-        SetEmission(Comd_Connecte, "");
+        // As SetEmission(Comd_Connecte), but the fault that lost the line, if it comes back at
+        // once, is not journalled a second time.
+        if (Thread_ES) Thread_ES->ReinitAutomate(Initial, false);
+        Principal.cg_indicator = clLime;
         Principal.cg_menu_compteur_enabled = true;
         // A lost counter can come back while the dialog's connection or the shutdown runs in the
         // event processing of the identification: they decide then, not this try.
@@ -233,7 +236,7 @@ void TryAgain() {
             return;
         }
         // Something answers on that port, but not a counter: the port is let go again.
-        if (Thread_ES) Thread_ES->ReinitAutomate(NonConnecte);
+        if (Thread_ES) Thread_ES->ReinitAutomate(NonConnecte, false);
         int32_t ignore = 0;
         FermerPort(ignore);
         Principal.cg_menu_compteur_enabled = false;

@@ -126,10 +126,13 @@ void Tcg_thread_ES::ReinitLocked(Tetat EtatInit) {
     LastDLDateTime = 0;
 }
 
-void Tcg_thread_ES::ReinitAutomate(Tetat EtatInit) {
+void Tcg_thread_ES::ReinitAutomate(Tetat EtatInit, bool OublieDefaut) {
     std::lock_guard<std::mutex> lock(FCS);
     ++FGeneration;
-    FDerniereErreur = 0; // a new start: a line fault is worth telling again
+    // A new start: a line fault is worth telling again, unless this is the same line tried
+    // again after that very fault.
+    if (OublieDefaut) FDerniereErreur = 0;
+    FDefautLigne = 0;
     ReinitLocked(EtatInit);
 }
 
@@ -168,7 +171,7 @@ void Tcg_thread_ES::SetAttenteReponse() {
 
 int32_t Tcg_thread_ES::DefautLigne() {
     std::lock_guard<std::mutex> lock(FCS);
-    return FDerniereErreur;
+    return FDefautLigne;
 }
 
 // ---- the loop, on the session thread ----
@@ -258,6 +261,7 @@ void Tcg_thread_ES::Listen(uint64_t gen, bool awaitingReply) {
         std::lock_guard<std::mutex> lock(FCS);
         if (gen != FGeneration) return; // the main thread reset the session meanwhile
         FDerniereErreur = 0;
+        FDefautLigne = 0;
         BufR.SSynt = std::move(line);
         BufR.Occupe = true;
         BufR.TSynt = WithoutMilliseconds(Horloge().now());
@@ -274,6 +278,7 @@ void Tcg_thread_ES::Listen(uint64_t gen, bool awaitingReply) {
             if (gen != FGeneration) return;
             tell = status != FDerniereErreur;
             FDerniereErreur = status;
+            FDefautLigne = status;
         }
         if (tell) Trt_log(GetIOError(status), true);
     }

@@ -113,7 +113,9 @@ class Tcg_thread_ES {
 
     // Setters of the main thread (command posting order: wait until !Occupe(), then
     // SetComdAttendue, then SetDonneesAEmettre, then poll Occupe()).
-    void ReinitAutomate(Tetat EtatInit);
+    // OublieDefaut false: the line is tried again after a fault already journalled, which is
+    // not journalled a second time.
+    void ReinitAutomate(Tetat EtatInit, bool OublieDefaut = true);
     void SetComdAttendue(TCommande ComdAttendue);
     // Queues S (without its carriage return); an empty S queues nothing but keeps the
     // command in progress.
@@ -185,6 +187,7 @@ class Tcg_thread_ES {
     uint64_t FGeneration = 0;
     bool FAttenteSeule = false;    // SetAttenteReponse pending
     int32_t FDerniereErreur = 0;   // line fault last journalled, 0 when none since
+    int32_t FDefautLigne = 0;      // fault of the last reads, 0 since a line or a restart
     bool FLigneTropLongue = false; // inside a line longer than one read (session thread)
     std::atomic<bool> FTerminated{false};
     std::atomic<bool> FFinished{false};

@@ -152,6 +152,7 @@ TEST_F(Reconnect, LostCounterIsShownThenReconnectedByItself) {
     ASSERT_TRUE(PumpUntil([] { return Connection().state == ConnectionState::Identified; }, 20000));
     EXPECT_EQ(Journalled(GetProgramText(ProgramText::ReconnectedAfter)), 1u);
     EXPECT_EQ(Journalled(GetProgramText(ProgramText::CounterLost)), 1u);
+    EXPECT_LE(Journalled(GetIOError(EIO)), 1u); // the tries do not tell the fault again
     EXPECT_EQ(Principal.caption, "Zelvanor  - VORN8");
     EXPECT_TRUE(Principal.cg_menu_compteur_enabled);
     // The old values stay marked until a new count replaces them.
