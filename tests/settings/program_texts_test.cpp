@@ -42,5 +42,19 @@ TEST_F(ProgramTextsTest, FrenchBuiltInEnglishShippedAndFrenchForWhatAFileLacks) 
     EXPECT_EQ(GetProgramText(ProgramText::ReconnectingTo), "Reconnexion à ");
 }
 
+// The shipped French file says what the built-in texts say.
+TEST_F(ProgramTextsTest, ShippedFrenchFileMatchesTheBuiltInTexts) {
+    std::vector<std::string> builtIn;
+    for (ProgramText t : kAll)
+        builtIn.push_back(GetProgramText(t));
+    Repertoire_langues = std::string(ZEL_SOURCE_DIR) + "/langages/";
+    ASSERT_TRUE(ChargeFichierLangue("FR Français"));
+    for (size_t i = 0; i < std::size(kAll); ++i) {
+        std::string t;
+        EXPECT_TRUE(DonneTexteLangue(TextesProgramme, static_cast<int32_t>(kAll[i]), t)) << i;
+        EXPECT_EQ(t, builtIn[i]);
+    }
+}
+
 } // namespace
 } // namespace zel::test
