@@ -4,12 +4,14 @@
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QStyleFactory>
+#include <QTimer>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <unistd.h>
 
+#include "app/connection_state.h"
 #include "base/textfile.h"
 #include "ui/main_window.h"
 #include "ui/qt_ports.h"
@@ -66,6 +68,8 @@ int main(int argc, char** argv) {
 
     zelui::QtPorts ports;
     zelui::InstallModelObserver();
+    // The desktop remembers its connection, so that a station comes back after a power cut.
+    zel::ConnectionPrefs().remember = true;
     // No other argument is read: only the program's own location counts.
     if (!zelui::CreateWindows(zel::ExecutableDir())) return 1;
 
@@ -79,6 +83,8 @@ int main(int argc, char** argv) {
         if (QScreen* screen = QGuiApplication::primaryScreen())
             w->move(screen->availableGeometry().center() - w->rect().center());
         w->show();
+        // Once the window is up: the connection the program was closed with, if any.
+        QTimer::singleShot(0, w, [] { zel::AppResumeConnection(); });
         rc = app.exec();
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, "Zelvanor",

@@ -18,14 +18,17 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "app/app.h"
+#include "app/connection_state.h"
 #include "base/datetime.h"
 #include "base/regional.h"
 #include "session/emission.h"
 #include "settings/config.h"
+#include "settings/texts.h"
 #include "ui/about_box.h"
 #include "ui/chart_widget.h"
 #include "ui/connection_dialog.h"
@@ -108,6 +111,15 @@ Tprincipal::Tprincipal(QWidget* parent) : QMainWindow(parent) {
         if (!Principal.commande_en_cours && !TraitementEnCours) close();
     });
 
+    connection_label = new QLabel(this);
+    connection_label->setObjectName("connection_label");
+    statusBar()->addPermanentWidget(connection_label, 1);
+    statusBar()->setSizeGripEnabled(false);
+    connect(&connection_timer, &QTimer::timeout, this, [] {
+        if (AppRunning()) ConnectionTick();
+    });
+    connection_timer.start(250);
+
     ApplyTexts();
     // Fixed size, no maximise.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -122,7 +134,9 @@ void Tprincipal::BuildTop(QWidget* client) {
     cg_info_status->setObjectName("cg_info_status");
     cg_info_status->setReadOnly(true);
     cg_info_status->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    cg_info_status->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long lines (a Gamma Scout's hex dump) wrap, so the newest line is always in view.
+    cg_info_status->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    cg_info_status->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     cg_info_status->setGeometry(4, 4, 485, 104);
 
     auto* live = new QFrame(client);
@@ -141,16 +155,20 @@ void Tprincipal::BuildTop(QWidget* client) {
     cg_sv_H->setGeometry(6, 55, 104, 40);
     Label("CPM", live)->setGeometry(114, 18, 44, 20);
     Label("µSv/h", live)->setGeometry(114, 65, 44, 20);
-    cg_ra_i = new AlarmPicture(false, live);
+    alarm_area = new AlarmArea(live);
+    alarm_area->setObjectName("alarm_area");
+    alarm_area->move(160, 11);
+    cg_ra_i = new AlarmPicture(false, alarm_area);
     cg_ra_i->setObjectName("cg_ra_i");
-    cg_ra_i->move(160, 11);
-    cg_ra_a = new AlarmPicture(true, live);
+    cg_ra_a = new AlarmPicture(true, alarm_area);
     cg_ra_a->setObjectName("cg_ra_a");
-    cg_ra_a->move(160, 11);
     cg_ra_a->hide();
-    cg_ra_i->onClick = [] { cg_ra_iClick(); };
-    cg_ra_i->onDoubleClick = [] { cg_ra_iClick(); };
-    cg_ra_a->onDoubleClick = [] { cg_ra_iClick(); };
+    // The area takes the clicks: a single click stops a raised alarm as a double click does,
+    // on whichever picture is in front.
+    cg_ra_i->setAttribute(Qt::WA_TransparentForMouseEvents);
+    cg_ra_a->setAttribute(Qt::WA_TransparentForMouseEvents);
+    alarm_area->onClick = [] { cg_ra_iClick(); };
+    alarm_area->onDoubleClick = [] { cg_ra_iClick(); };
 
     const int y = 114;
     label_enr = Label("Enr.", client);
@@ -467,24 +485,27 @@ void Tprincipal::UpdateFromModel() {
     setWindowTitle(m.caption.empty() ? QString("Zelvanor") : ToQt(m.caption));
     if (m.textes != applied_texts_) ApplyTexts();
 
-    // The status box shows the new lines only; a cleared list clears the box.
-    if (m.cg_info_status.size() < status_lines_shown_) {
-        cg_info_status->clear();
-        status_lines_shown_ = 0;
-    }
-    for (; status_lines_shown_ < m.cg_info_status.size(); ++status_lines_shown_)
-        cg_info_status->appendPlainText(ToQt(m.cg_info_status[status_lines_shown_]));
-
-    SetText(cg_cpm_mn, m.cg_cpm_mn.empty() ? "0" : m.cg_cpm_mn);
-    SetText(cg_sv_H, m.cg_sv_H.empty() ? "0.000" : m.cg_sv_H);
+    AppendStatusLines();
+    ShowLiveValues();
     SetText(enr, m.enr);
     cg_indicator->setColor(m.cg_indicator);
+    cg_indicator->setToolTip(ToQt(m.connection_text));
+    if (connection_label->text() != ToQt(m.connection_text))
+        connection_label->setText(ToQt(m.connection_text));
 
     cg_ra_a->setVisible(m.cg_ra_a_visible);
     cg_ra_i->setVisible(m.cg_ra_i_visible);
     const QString hint = m.alarm_hints ? cg_ra_i->property("hintText").toString() : QString();
-    cg_ra_i->setToolTip(hint);
-    cg_ra_a->setToolTip(hint);
+    alarm_area->setToolTip(hint);
+    // While the alarm blinks, the way to stop it is written where the user looks too.
+    const QString stopHint =
+        m.alarm_hints ? ToQt(GetProgramText(ProgramText::StopAlarmHint)) : QString();
+    if (statusBar()->currentMessage() != stopHint) {
+        if (stopHint.isEmpty())
+            statusBar()->clearMessage();
+        else
+            statusBar()->showMessage(stopHint);
+    }
     if (m.FlipTimer_enabled) {
         FlipTimer.setInterval(m.FlipTimer_interval);
         if (!FlipTimer.isActive()) FlipTimer.start();
@@ -551,6 +572,44 @@ void Tprincipal::UpdateFromModel() {
     cg_menuitem_connexion->setEnabled(!m.commande_en_cours);
 
     updating_ = false;
+}
+
+// The status box shows the new lines only; a cleared list clears the box. It follows the newest
+// line unless the user has scrolled up to read.
+void Tprincipal::AppendStatusLines() {
+    const TprincipalModel& m = Principal;
+    if (m.cg_info_status.size() < status_lines_shown_) {
+        cg_info_status->clear();
+        status_lines_shown_ = 0;
+    }
+    if (status_lines_shown_ == m.cg_info_status.size()) return;
+    QScrollBar* v = cg_info_status->verticalScrollBar();
+    const bool following = v->value() >= v->maximum();
+    for (; status_lines_shown_ < m.cg_info_status.size(); ++status_lines_shown_)
+        cg_info_status->appendPlainText(ToQt(m.cg_info_status[status_lines_shown_]));
+    if (following) {
+        v->setValue(v->maximum());
+        cg_info_status->horizontalScrollBar()->setValue(0);
+    }
+}
+
+// The last values, greyed with the time of the last count while the counter is silent or lost.
+void Tprincipal::ShowLiveValues() {
+    const TprincipalModel& m = Principal;
+    SetText(cg_cpm_mn, m.cg_cpm_mn.empty() ? "0" : m.cg_cpm_mn);
+    SetText(cg_sv_H, m.cg_sv_H.empty() ? "0.000" : m.cg_sv_H);
+    const QString tip = ToQt(m.live_stale_hint);
+    for (QLineEdit* e : {cg_cpm_mn, cg_sv_H}) {
+        if (e->property("stale").toBool() != m.live_stale) {
+            QPalette pal = e->palette();
+            pal.setColor(QPalette::Text, m.live_stale
+                                             ? QColor(0x90, 0x90, 0x90)
+                                             : QApplication::palette().color(QPalette::Text));
+            e->setPalette(pal);
+            e->setProperty("stale", m.live_stale);
+        }
+        if (e->toolTip() != tip) e->setToolTip(tip);
+    }
 }
 
 void Tprincipal::cg_menuitem_connexionClick() {

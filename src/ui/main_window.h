@@ -22,6 +22,7 @@ class QTabWidget;
 
 namespace zelui {
 
+class AlarmArea;
 class AlarmPicture;
 class Indicator;
 class ChartWidget;
@@ -46,6 +47,7 @@ class Tprincipal : public QMainWindow {
     QLineEdit* cg_sv_H = nullptr;
     AlarmPicture* cg_ra_i = nullptr;
     AlarmPicture* cg_ra_a = nullptr;
+    AlarmArea* alarm_area = nullptr; // holds both pictures, their clicks and hint
     QCheckBox* cg_alarme_active = nullptr;
     QCheckBox* cg_alarme_sonore = nullptr;
     QSpinBox* cg_seuil_alarme = nullptr;
@@ -89,6 +91,8 @@ class Tprincipal : public QMainWindow {
     QDateTimeEdit* cg_date_fin = nullptr;
     QTimer FlipTimer;
     QTimer close_retry; // a close asked for while a command waits, retried afterwards
+    QTimer connection_timer;            // time-outs and retries of the connection
+    QLabel* connection_label = nullptr; // the connection state, in the status bar
 
     QMenu* cg_menu_fichier = nullptr;
     QAction* cg_menuitem_connexion = nullptr;
@@ -124,6 +128,9 @@ class Tprincipal : public QMainWindow {
     void cg_menuitem_prefClick();
     void cg_menu_param_compteurClick();
     void cg_menu_a_proposClick();
+
+    void ShowLiveValues();
+    void AppendStatusLines();
 
     size_t status_lines_shown_ = 0;
     std::vector<std::string> applied_texts_; // the language texts on the widgets

@@ -1,8 +1,11 @@
 #pragma once
-// The preferences dialog: language, data directory, alarm sound.
+// The preferences dialog: language, data directory, alarm sound, and what the program does
+// about a lost counter.
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -26,6 +29,11 @@ class Tcg_preference : public QDialog {
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
     QLabel* Label4 = nullptr;
+    // The connection's own settings.
+    QGroupBox* connection_box = nullptr;
+    QCheckBox* reconnect = nullptr;
+    QCheckBox* resume_at_start = nullptr;
+    QCheckBox* alarm_on_loss = nullptr;
 
   protected:
     void showEvent(QShowEvent* e) override;

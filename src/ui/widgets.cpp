@@ -67,6 +67,21 @@ void AlarmPicture::mouseDoubleClickEvent(QMouseEvent* e) {
     QLabel::mouseDoubleClickEvent(e);
 }
 
+AlarmArea::AlarmArea(QWidget* parent) : QWidget(parent) {
+    setFixedSize(80, 80);
+}
+
+void AlarmArea::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && onClick)
+        onClick();
+    QWidget::mouseReleaseEvent(e);
+}
+
+void AlarmArea::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (onDoubleClick) onDoubleClick();
+    QWidget::mouseDoubleClickEvent(e);
+}
+
 Indicator::Indicator(QWidget* parent) : QWidget(parent) {
     setFixedSize(16, 16);
 }

@@ -19,6 +19,20 @@ class AlarmPicture : public QLabel {
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 };
 
+// The place of the two alarm pictures: it takes the clicks and holds the hint, so that the hint
+// stays while the pictures take turns (a hidden widget loses its tool tip).
+class AlarmArea : public QWidget {
+    Q_OBJECT
+  public:
+    explicit AlarmArea(QWidget* parent);
+    std::function<void()> onClick;
+    std::function<void()> onDoubleClick;
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+};
+
 // The picture drawn for the alarm.
 QPixmap AlarmPixmap(bool raised, int size);
 // The program's icon (the SVG shipped with it) at size x size pixels.

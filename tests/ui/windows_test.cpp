@@ -16,7 +16,9 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <cmath>
@@ -26,6 +28,7 @@
 #include <random>
 
 #include "app/app.h"
+#include "app/connection_state.h"
 #include "base/regional.h"
 #include "base/textfile.h"
 #include "chart/nice_chart.h"
@@ -36,6 +39,7 @@
 #include "settings/config.h"
 #include "settings/journal.h"
 #include "settings/messages.h"
+#include "settings/texts.h"
 #include "ui/about_box.h"
 #include "ui/chart_widget.h"
 #include "ui/connection_dialog.h"
@@ -493,6 +497,124 @@ class WindowsTest : public QObject {
         QVERIFY(d.connect_error->isHidden());
         QCOMPARE(d.height(), 349);
         d.reject();
+    }
+
+    void journalFollowsTheNewestLineUnlessScrolledUp() {
+        StartIn(dir_);
+        QPlainTextEdit* box = W().cg_info_status;
+        // A Gamma Scout dump line, far wider than the box, then short lines.
+        Trt_log(std::string(3000, 'a'), false);
+        for (int i = 0; i < 40; ++i)
+            Trt_log("line " + std::to_string(i), true);
+        QCoreApplication::processEvents();
+        auto lastLineInView = [box] {
+            QTextCursor c(box->document());
+            c.movePosition(QTextCursor::End);
+            return box->viewport()->rect().contains(box->cursorRect(c).center());
+        };
+        QVERIFY(lastLineInView());
+        QCOMPARE(box->horizontalScrollBar()->value(), 0);
+        // Scrolled up to read: new lines do not pull the view away.
+        box->verticalScrollBar()->setValue(0);
+        Trt_log("one more", true);
+        QCoreApplication::processEvents();
+        QCOMPARE(box->verticalScrollBar()->value(), 0);
+        // Back at the bottom, it follows again.
+        box->verticalScrollBar()->setValue(box->verticalScrollBar()->maximum());
+        Trt_log(std::string(500, 'b'), false);
+        Trt_log("newest", true);
+        QCoreApplication::processEvents();
+        QVERIFY(lastLineInView());
+    }
+
+    void alarmShowsHowToStopItAndASingleClickStopsIt() {
+        StartIn(dir_);
+        cg_alarme_activeClick(true);
+        cg_seuil_alarmeChange(60);
+        for (int blinks : {0, 1}) {
+            Check_Alarme(64);
+            for (int i = 0; i < blinks; ++i)
+                FlipTimerTimer(); // either picture in front
+            QCoreApplication::processEvents();
+            QVERIFY(Alarme_en_cours);
+            QVERIFY(!W().alarm_area->toolTip().isEmpty());
+            QCOMPARE(W().statusBar()->currentMessage(),
+                     ToQt(GetProgramText(ProgramText::StopAlarmHint)));
+            QTest::mouseClick(W().alarm_area, Qt::LeftButton, {}, QPoint(40, 40));
+            QVERIFY(!Alarme_en_cours);
+            QVERIFY(W().alarm_area->toolTip().isEmpty());
+            QVERIFY(W().statusBar()->currentMessage().isEmpty());
+        }
+    }
+
+    // A counter lost under the window: shown lost with its values greyed, then identified again
+    // once it is back. The lost and the reconnecting states are pictured.
+    void lostCounterIsShownThenIdentifiedAgain() {
+        const QString sim = QCoreApplication::applicationDirPath() + "/zelvanor-sim";
+        if (!QFile::exists(sim)) QSKIP("zelvanor-sim is not built");
+        const QString link = QString::fromStdString(dir_) + "/ttySIM";
+        const QStringList args = {"--model",     "VORN8", "--serial", "4321",
+                                  "--period-ms", "2000",  "--link",   link};
+        QProcess p;
+        auto startSim = [&] {
+            p.start(sim, args);
+            QVERIFY(p.waitForStarted(5000));
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(link), 5000);
+        };
+        auto stopSim = [&] {
+            p.terminate();
+            QVERIFY(p.waitForFinished(5000));
+        };
+        auto stale = [this] { return W().cg_cpm_mn->property("stale").toBool(); };
+        auto state = [] { return int(Connection().state); };
+
+        startSim();
+        StartIn(dir_);
+        QCOMPARE(W().windowTitle(), QString("Zelvanor"));
+        ConnectionPrefs().reconnect = false;
+        QVERIFY(AppConnect(FromQt(link), 1));
+        QTRY_VERIFY_WITH_TIMEOUT(!F_Capture.empty(), 10000);
+        QCoreApplication::processEvents();
+        QCOMPARE(W().windowTitle(), QString("Zelvanor  - VORN8"));
+        QVERIFY(!stale());
+        QVERIFY(W().connection_label->text().contains("VORN8"));
+
+        stopSim();
+        QTRY_COMPARE_WITH_TIMEOUT(state(), int(ConnectionState::Lost), 5000);
+        QCoreApplication::processEvents();
+        const QString lost = ToQt(GetProgramText(ProgramText::CounterLost));
+        QVERIFY(stale());
+        QVERIFY(
+            W().cg_cpm_mn->toolTip().startsWith(ToQt(GetProgramText(ProgramText::LastCountAt))));
+        QVERIFY(W().windowTitle().contains(lost));
+        QVERIFY(W().connection_label->text().startsWith(lost));
+        QCOMPARE(W().cg_indicator->color(), 0xFF0000u);
+        QVERIFY(!W().cg_menu_compteur->isEnabled());
+        Save(W(), "main_lost");
+
+        // Connected again by hand, this time with reconnection on, and lost again.
+        startSim();
+        ConnectionPrefs().reconnect = true;
+        QVERIFY(AppConnect(FromQt(link), 1));
+        QVERIFY(!stale());
+        QTRY_VERIFY_WITH_TIMEOUT(!F_Capture.empty(), 10000);
+        stopSim();
+        QTRY_COMPARE_WITH_TIMEOUT(state(), int(ConnectionState::Reconnecting), 5000);
+        QCoreApplication::processEvents();
+        QVERIFY(stale());
+        QVERIFY(W().windowTitle().contains(ToQt(GetProgramText(ProgramText::ReconnectingTo))));
+        QCOMPARE(W().cg_indicator->color(), 0xFF8000u);
+        Save(W(), "main_reconnecting");
+
+        // Back: identified again by itself, and the values are live once a count comes.
+        startSim();
+        QTRY_COMPARE_WITH_TIMEOUT(state(), int(ConnectionState::Identified), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!stale(), 10000);
+        QCOMPARE(W().windowTitle(), QString("Zelvanor  - VORN8"));
+        QVERIFY(W().cg_menu_compteur->isEnabled());
+        W().close();
+        ReleaseWindows();
+        stopSim();
     }
 
     // Pictures of every window, for a person to look at.
