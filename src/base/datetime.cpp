@@ -36,7 +36,9 @@ constexpr int64_t kUnixEpochOffset = 25569;
 
 } // namespace
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int DaysInMonth(int year, int month) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -56,16 +58,17 @@ bool IsValidTime(int hour, int minute, int second, int msec) {
 
 bool TryEncodeDate(int year, int month, int day, TDateTime& t) {
     if (!IsValidDate(year, month, day)) return false;
-    t = static_cast<double>(days_from_civil(year, static_cast<unsigned>(month),
-                                            static_cast<unsigned>(day)) +
-                            kUnixEpochOffset);
+    t = static_cast<double>(
+        days_from_civil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) +
+        kUnixEpochOffset);
     return true;
 }
 
 bool TryEncodeDateTime(int year, int month, int day, int hour, int minute, int second, int msec,
                        TDateTime& t) {
     TDateTime d;
-    if (!IsValidTime(hour, minute, second, msec) || !TryEncodeDate(year, month, day, d)) return false;
+    if (!IsValidTime(hour, minute, second, msec) || !TryEncodeDate(year, month, day, d))
+        return false;
     const double frac = (((hour * 60.0 + minute) * 60.0 + second) * 1000.0 + msec) / MSecsPerDay;
     // Dates before 1899-12-30 keep the time as a positive fraction after the negative day.
     t = d >= 0 ? d + frac : d - frac;
@@ -103,7 +106,9 @@ int64_t SecondsBetween(TDateTime later, TDateTime earlier) {
     return std::llround((later - earlier) * SecondsPerDay);
 }
 
-TDateTime IncSecond(TDateTime t, double seconds) { return t + seconds / SecondsPerDay; }
+TDateTime IncSecond(TDateTime t, double seconds) {
+    return t + seconds / SecondsPerDay;
+}
 
 TDateTime FromTimeT(int64_t secs) {
     const time_t tt = static_cast<time_t>(secs);

@@ -56,7 +56,8 @@ std::string FormatFloat(const std::string& pattern, double value, char decimal_s
     while (static_cast<int>(fpart.size()) > min_dec && !fpart.empty() && fpart.back() == '0')
         fpart.pop_back();
     if (ipart == "0" && min_int == 0) ipart.clear();
-    while (static_cast<int>(ipart.size()) < min_int) ipart.insert(0, "0");
+    while (static_cast<int>(ipart.size()) < min_int)
+        ipart.insert(0, "0");
     std::string out = ipart;
     if (!fpart.empty()) out += decimal_sep + fpart;
     if (neg && out.find_first_not_of("0.,") != std::string::npos) out.insert(0, "-");
@@ -84,7 +85,8 @@ std::string FloatToStr(double value, char decimal_sep) {
     if (s.find('e') != std::string::npos && std::fabs(value) >= 1e-5 && std::fabs(value) < 1e15) {
         std::snprintf(buf, sizeof buf, "%.15f", value);
         s = buf;
-        while (!s.empty() && s.back() == '0') s.pop_back();
+        while (!s.empty() && s.back() == '0')
+            s.pop_back();
         if (!s.empty() && s.back() == '.') s.pop_back();
     }
     return with_sep(s, decimal_sep);

@@ -12,7 +12,7 @@ namespace zel {
 namespace {
 
 class InlineMainThread : public MainThreadPort {
-public:
+  public:
     void runOnMainAndWait(std::function<void()> f) override { f(); }
     void postToMain(std::function<void()> f) override { f(); }
     void processEvents() override {}
@@ -20,27 +20,29 @@ public:
 };
 
 class NoSound : public SoundPort {
-public:
+  public:
     bool play(const std::string&, bool) override { return false; }
     void stop() override {}
 };
 
 class CancelDialogs : public DialogPort {
-public:
+  public:
     void information(const std::string&) override {}
     bool okCancel(const std::string&) override { return false; }
     int yesNoCancel(const std::string&) override { return -1; }
-    bool openFile(const std::string&, const std::string&, const std::string&, std::string&) override {
+    bool openFile(const std::string&, const std::string&, const std::string&,
+                  std::string&) override {
         return false;
     }
-    bool saveFile(const std::string&, const std::string&, const std::string&, std::string&) override {
+    bool saveFile(const std::string&, const std::string&, const std::string&,
+                  std::string&) override {
         return false;
     }
     void busy(bool) override {}
 };
 
 class NoLinks : public LinkPort {
-public:
+  public:
     void openUrl(const std::string&) override {}
 };
 
@@ -77,7 +79,9 @@ LinkPort& Links() {
     return p ? *p : def;
 }
 
-TDateTime SystemClock::now() { return Now(); }
+TDateTime SystemClock::now() {
+    return Now();
+}
 
 uint32_t SystemClock::tickMs() {
     struct timespec ts {};
@@ -86,7 +90,9 @@ uint32_t SystemClock::tickMs() {
                                  static_cast<uint64_t>(ts.tv_nsec) / 1000000u);
 }
 
-void SystemClock::sleepMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SystemClock::sleepMs(uint32_t ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 struct QueueMainThread::Impl {
     std::thread::id owner = std::this_thread::get_id();
@@ -97,9 +103,13 @@ struct QueueMainThread::Impl {
 };
 
 QueueMainThread::QueueMainThread() : d(new Impl) {}
-QueueMainThread::~QueueMainThread() { delete d; }
+QueueMainThread::~QueueMainThread() {
+    delete d;
+}
 
-bool QueueMainThread::isMainThread() const { return std::this_thread::get_id() == d->owner; }
+bool QueueMainThread::isMainThread() const {
+    return std::this_thread::get_id() == d->owner;
+}
 
 void QueueMainThread::postToMain(std::function<void()> f) {
     {

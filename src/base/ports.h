@@ -11,7 +11,7 @@ namespace zel {
 
 // Work handed to the thread that owns the windows and the application state.
 class MainThreadPort {
-public:
+  public:
     virtual ~MainThreadPort() = default;
     // Runs f on the main thread and returns when it has run (inline when called on it).
     virtual void runOnMainAndWait(std::function<void()> f) = 0;
@@ -24,15 +24,15 @@ public:
 
 // Time, so that watchdogs can run in virtual time under test.
 class ClockPort {
-public:
+  public:
     virtual ~ClockPort() = default;
-    virtual TDateTime now() = 0;        // local date-time
-    virtual uint32_t tickMs() = 0;      // 32-bit millisecond tick, wrapping
+    virtual TDateTime now() = 0;   // local date-time
+    virtual uint32_t tickMs() = 0; // 32-bit millisecond tick, wrapping
     virtual void sleepMs(uint32_t ms) = 0;
 };
 
 class SoundPort {
-public:
+  public:
     virtual ~SoundPort() = default;
     // Plays a wave file asynchronously, once or looping; no fallback sound. False when it
     // cannot be played (missing file).
@@ -41,11 +41,11 @@ public:
 };
 
 class DialogPort {
-public:
+  public:
     virtual ~DialogPort() = default;
-    virtual void information(const std::string& text) = 0;         // single OK button
-    virtual bool okCancel(const std::string& text) = 0;            // true on OK
-    virtual int yesNoCancel(const std::string& text) = 0;          // 1 yes, 0 no, -1 cancel
+    virtual void information(const std::string& text) = 0; // single OK button
+    virtual bool okCancel(const std::string& text) = 0;    // true on OK
+    virtual int yesNoCancel(const std::string& text) = 0;  // 1 yes, 0 no, -1 cancel
     // File dialogs: false when cancelled. `filter` like "Capture (*.txt)".
     virtual bool openFile(const std::string& title, const std::string& dir,
                           const std::string& filter, std::string& path) = 0;
@@ -63,7 +63,7 @@ public:
 };
 
 class LinkPort {
-public:
+  public:
     virtual ~LinkPort() = default;
     virtual void openUrl(const std::string& url) = 0;
 };
@@ -86,7 +86,7 @@ LinkPort& Links();
 
 // The system clock (CLOCK_MONOTONIC tick, local time, nanosleep).
 class SystemClock : public ClockPort {
-public:
+  public:
     TDateTime now() override;
     uint32_t tickMs() override;
     void sleepMs(uint32_t ms) override;
@@ -95,7 +95,7 @@ public:
 // A main thread without a window system: the thread that created it is the main thread;
 // calls from others are queued and run by processEvents() / runFor().
 class QueueMainThread : public MainThreadPort {
-public:
+  public:
     QueueMainThread();
     ~QueueMainThread() override;
     void runOnMainAndWait(std::function<void()> f) override;
@@ -106,7 +106,7 @@ public:
     void runFor(uint32_t ms);
     void stop();
 
-private:
+  private:
     struct Impl;
     Impl* d;
 };

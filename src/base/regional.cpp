@@ -42,7 +42,8 @@ std::string locale_name_from_env() {
 RegionalSettings SystemRegional() {
     RegionalSettings r;
     locale_t loc = newlocale(LC_ALL_MASK, "", static_cast<locale_t>(0));
-    if (loc == static_cast<locale_t>(0)) loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    if (loc == static_cast<locale_t>(0))
+        loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
     if (loc != static_cast<locale_t>(0)) {
         r.date_sep = separator_of(nl_langinfo_l(D_FMT, loc), '/');
         r.time_sep = separator_of(nl_langinfo_l(T_FMT, loc), ':');

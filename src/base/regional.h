@@ -22,6 +22,8 @@ void ResetRegional();
 RegionalSettings SystemRegional();
 
 // The application's fixed format: "." decimal, "/" date, ":" time, never regional.
-inline RegionalSettings FixedFormat() { return RegionalSettings{'/', ':', '.', "en", ""}; }
+inline RegionalSettings FixedFormat() {
+    return RegionalSettings{'/', ':', '.', "en", ""};
+}
 
 } // namespace zel

@@ -9,7 +9,9 @@ std::function<void(ModelWindow)>& observer() {
 }
 } // namespace
 
-void SetModelObserver(std::function<void(ModelWindow)> o) { observer() = std::move(o); }
+void SetModelObserver(std::function<void(ModelWindow)> o) {
+    observer() = std::move(o);
+}
 void ModelChanged(ModelWindow w) {
     if (observer()) observer()(w);
 }

@@ -44,9 +44,9 @@ struct TprincipalModel {
 
     // Journal and count alarm (settings/journal.cpp)
     std::vector<std::string> cg_info_status; // status box: "-> " / "<- " + message, no limit
-    bool cg_ra_a_visible = false; // raised alarm picture
-    bool cg_ra_i_visible = true;  // idle alarm picture, same place
-    bool alarm_hints = false;     // hints of both pictures shown while an alarm is raised
+    bool cg_ra_a_visible = false;            // raised alarm picture
+    bool cg_ra_i_visible = true;             // idle alarm picture, same place
+    bool alarm_hints = false; // hints of both pictures shown while an alarm is raised
     bool FlipTimer_enabled = false;
     int FlipTimer_interval = 1000; // ms
 
@@ -58,10 +58,10 @@ struct TprincipalModel {
     std::string cg_ecart_type_CPM, cg_ecart_type_SV;
 
     // Start-up, display switches, alarm controls, menus (app/)
-    std::vector<std::string> textes; // language texts 1..39 of the window ([0] unused)
-    int cg_source = 1;               // source switch: 0 "Fichier", 1 "Capture"
-    int cg_Tab_RadioGroup_unit = 1;  // units switch: 0 "µSv/h", 1 "CPM"
-    bool chartComptageMn_visible = true;  // the two live charts share one place
+    std::vector<std::string> textes;     // language texts 1..39 of the window ([0] unused)
+    int cg_source = 1;                   // source switch: 0 "Fichier", 1 "Capture"
+    int cg_Tab_RadioGroup_unit = 1;      // units switch: 0 "µSv/h", 1 "CPM"
+    bool chartComptageMn_visible = true; // the two live charts share one place
     bool chartComptageSV_visible = false;
     bool cg_selection_visible = false; // source switch, reset button and date pickers
     int cg_PageControl = 0;            // page in front: 0 Capture, 1 Graphique, 2 Gaussienne,
@@ -75,12 +75,12 @@ struct TprincipalModel {
     bool busy_pointer = false;
 
     // Session: command encoding (session/emission.cpp) and reply handlers (session/*_replies.cpp)
-    TColor cg_indicator = clRed;    // activity indicator
-    std::string enr;                // progress: character written, data lines received
-    std::string cg_cpm_mn;          // last count per minute ("***" for a negative count)
-    std::string cg_sv_H;            // last dose rate, "0.000" with the regional separator
-    std::string cg_tr_moy_cpm;      // mean count per minute over the last 24 hours
-    std::string cg_tr_moy_sv;       // mean dose rate over the last 24 hours
+    TColor cg_indicator = clRed; // activity indicator
+    std::string enr;             // progress: character written, data lines received
+    std::string cg_cpm_mn;       // last count per minute ("***" for a negative count)
+    std::string cg_sv_H;         // last dose rate, "0.000" with the regional separator
+    std::string cg_tr_moy_cpm;   // mean count per minute over the last 24 hours
+    std::string cg_tr_moy_sv;    // mean dose rate over the last 24 hours
     // True while SetEmission waits for a command: the front ends offer no counter command
     // (counter menu, parameter dialogs' buttons) meanwhile, since a command posted from inside
     // a reply handler's event processing could never be served.
@@ -127,7 +127,7 @@ struct TParamGammaModel {
     std::string DateHeure;
 
     // The dialog's own texts (app/); main thread only, no lock needed
-    std::vector<std::string> textes; // language texts 1..6 ([0] unused)
+    std::vector<std::string> textes;          // language texts 1..6 ([0] unused)
     std::string etat = "cg_param_gamma_etat"; // status line
     bool etat_red = false;                    // red while a command is under way
 };
@@ -145,19 +145,19 @@ struct TParamVornModel {
 
     // Written by the VORN reply handlers (session/vorn_replies.cpp, gamma_replies.cpp);
     // the send action reads led, buz, unites, seuil, Pile_Utilisee and facteur_conversion.
-    int led = 0;            // 0 "ON", 1 "OFF"
-    int buz = 0;            // 0 "ON", 1 "OFF"
-    int unites = 0;         // 0 "SV", 1 "PM"
-    std::string seuil;      // alarm threshold, counts per minute
-    int Pile_Utilisee = 0;  // model 10: 0 "LI36", 1 "AL45"
-    std::string Date;       // model 10: counter's date "y/m/d"
-    std::string Heure;      // model 10: counter's time "h:m"
+    int led = 0;           // 0 "ON", 1 "OFF"
+    int buz = 0;           // 0 "ON", 1 "OFF"
+    int unites = 0;        // 0 "SV", 1 "PM"
+    std::string seuil;     // alarm threshold, counts per minute
+    int Pile_Utilisee = 0; // model 10: 0 "LI36", 1 "AL45"
+    std::string Date;      // model 10: counter's date "y/m/d"
+    std::string Heure;     // model 10: counter's time "h:m"
     std::string facteur_conversion;
-    std::string batterie;   // volts
+    std::string batterie; // volts
     std::string mem_max;
     std::string mem_used;
     std::string jours;
-    std::string version;    // "V 2.1", or the serial number once the counter changed
+    std::string version; // "V 2.1", or the serial number once the counter changed
 };
 extern TParamVornModel cg_param_vornx;
 
@@ -179,13 +179,13 @@ extern TConnectionModel cg_Connection;
 // ---- Preferences dialog (cg_preference) -----------------------------------------------------
 struct TPreferenceModel {
     // Written by the dialog's logic (app/)
-    std::vector<std::string> textes;          // language texts 1..5 ([0] unused)
-    std::vector<std::string> cg_pref_langue;  // "FR Français", ...
+    std::vector<std::string> textes;         // language texts 1..5 ([0] unused)
+    std::vector<std::string> cg_pref_langue; // "FR Français", ...
     int cg_pref_langue_index = -1;
     std::vector<std::string> cg_liste_alarme; // sound names without ".wav"
     int cg_liste_alarme_index = -1;
-    std::string cg_pref_rep;                  // the data directory
-    std::string LangueSelectionne;            // picked, not yet applied
+    std::string cg_pref_rep;       // the data directory
+    std::string LangueSelectionne; // picked, not yet applied
     // The connection's own settings (app/connection_state.h): shown at opening, applied on OK.
     bool reconnect = true;
     bool resume_at_start = true;

@@ -5,22 +5,32 @@
 namespace zel {
 namespace {
 
-bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_word_char(char c) { return is_letter(c) || is_digit(c); }
+bool is_letter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool is_word_char(char c) {
+    return is_letter(c) || is_digit(c);
+}
 int hex_value(char c) {
     if (is_digit(c)) return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
 }
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+char upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
 
 // Inside the line (positions from 1).
 bool within(const TAnalSynt& V) {
     return V.ISynt >= 1 && static_cast<size_t>(V.ISynt) <= V.SSynt.size();
 }
-char at(const TAnalSynt& V) { return V.SSynt[static_cast<size_t>(V.ISynt - 1)]; }
+char at(const TAnalSynt& V) {
+    return V.SSynt[static_cast<size_t>(V.ISynt - 1)];
+}
 
 } // namespace
 
@@ -28,16 +38,21 @@ void SyntInit(TAnalSynt& V) {
     V.ISynt = 1;
     V.Occupe = true;
     size_t b = 0, e = V.SSynt.size();
-    while (b < e && static_cast<unsigned char>(V.SSynt[b]) <= 32) ++b;
-    while (e > b && static_cast<unsigned char>(V.SSynt[e - 1]) <= 32) --e;
+    while (b < e && static_cast<unsigned char>(V.SSynt[b]) <= 32)
+        ++b;
+    while (e > b && static_cast<unsigned char>(V.SSynt[e - 1]) <= 32)
+        --e;
     if (b != 0 || e != V.SSynt.size()) V.SSynt = V.SSynt.substr(b, e - b);
 }
 
 void SyntSkipBlank(TAnalSynt& V) {
-    while (within(V) && at(V) == ' ') ++V.ISynt;
+    while (within(V) && at(V) == ' ')
+        ++V.ISynt;
 }
 
-bool SyntIsBlank(const TAnalSynt& V) { return V.SSynt.empty(); }
+bool SyntIsBlank(const TAnalSynt& V) {
+    return V.SSynt.empty();
+}
 
 bool SyntEnd(TAnalSynt& V) {
     SyntSkipBlank(V);

@@ -9,10 +9,10 @@
 namespace zel {
 
 struct TAnalSynt {
-    std::string SSynt;  // the line (UTF-8; only ASCII characters belong to the scanner's classes)
-    int32_t ISynt = 1;  // position of the next character, from 1
-    TDateTime TSynt = 0;  // reception time, stamped by the session
-    bool Occupe = false;  // busy mark
+    std::string SSynt;   // the line (UTF-8; only ASCII characters belong to the scanner's classes)
+    int32_t ISynt = 1;   // position of the next character, from 1
+    TDateTime TSynt = 0; // reception time, stamped by the session
+    bool Occupe = false; // busy mark
 };
 
 void SyntInit(TAnalSynt& V);

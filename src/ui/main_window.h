@@ -90,8 +90,8 @@ class Tprincipal : public QMainWindow {
     QDateTimeEdit* cg_date_deb = nullptr;
     QDateTimeEdit* cg_date_fin = nullptr;
     QTimer FlipTimer;
-    QTimer close_retry; // a close asked for while a command waits, retried afterwards
-    QTimer connection_timer;            // time-outs and retries of the connection
+    QTimer close_retry;      // a close asked for while a command waits, retried afterwards
+    QTimer connection_timer; // time-outs and retries of the connection
     QLabel* connection_label = nullptr; // the connection state, in the status bar
 
     QMenu* cg_menu_fichier = nullptr;

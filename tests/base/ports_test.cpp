@@ -13,7 +13,8 @@ TEST(QueueMainThread, CallsFromAnotherThreadRunOnMainInOrder) {
     std::vector<int> seen;
     std::atomic<bool> waited{false};
     std::thread worker([&] {
-        for (int i = 0; i < 5; ++i) main.postToMain([&seen, i] { seen.push_back(i); });
+        for (int i = 0; i < 5; ++i)
+            main.postToMain([&seen, i] { seen.push_back(i); });
         main.runOnMainAndWait([&] { seen.push_back(99); });
         waited = true;
         main.stop();

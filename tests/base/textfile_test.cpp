@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -50,13 +50,19 @@ TEST(TextFile, DecodesByteOrderMarksAndOldCodePage) {
         std::string text;
     } cases[] = {
         {"plain", "plain"},
-        {"\xEF\xBB\xBF" "caf\xC3\xA9", "caf\xC3\xA9"},
-        {"caf\xE9 \x80", "caf\xC3\xA9 \xE2\x82\xAC"},                    // Windows-1252
-        {std::string("\xFF\xFE" "c\0a\0f\0\xE9\0", 10), "caf\xC3\xA9"},  // UTF-16 LE
-        {std::string("\xFE\xFF\0c\0a\0f\0\xE9", 10), "caf\xC3\xA9"},     // UTF-16 BE
-        {"\xC3\x28", "\xC3\x83("},                                       // broken UTF-8
+        {"\xEF\xBB\xBF"
+         "caf\xC3\xA9",
+         "caf\xC3\xA9"},
+        {"caf\xE9 \x80", "caf\xC3\xA9 \xE2\x82\xAC"}, // Windows-1252
+        {std::string("\xFF\xFE"
+                     "c\0a\0f\0\xE9\0",
+                     10),
+         "caf\xC3\xA9"},                                             // UTF-16 LE
+        {std::string("\xFE\xFF\0c\0a\0f\0\xE9", 10), "caf\xC3\xA9"}, // UTF-16 BE
+        {"\xC3\x28", "\xC3\x83("},                                   // broken UTF-8
     };
-    for (const auto& c : cases) EXPECT_EQ(DecodeText(c.bytes), c.text);
+    for (const auto& c : cases)
+        EXPECT_EQ(DecodeText(c.bytes), c.text);
 }
 
 TEST(TextFile, SaveWritesCrLfAndLoadReadsItBack) {

@@ -47,9 +47,9 @@ TEST(Scanner, Integers) {
         int32_t value;
         int pos;
     } cases[] = {
-        {"-12", true, -12, 4},  {"+7", true, 7, 3},          {"- 7", true, -7, 4},
-        {"-x", false, 0, 2},    {"134217728", true, 0, 10},  {"134217727", true, 134217727, 10},
-        {"abc", false, 0, 1},   {"  42 rest", true, 42, 3},
+        {"-12", true, -12, 4}, {"+7", true, 7, 3},         {"- 7", true, -7, 4},
+        {"-x", false, 0, 2},   {"134217728", true, 0, 10}, {"134217727", true, 134217727, 10},
+        {"abc", false, 0, 1},  {"  42 rest", true, 42, 3},
     };
     for (const auto& c : cases) {
         auto v = line(c.text);
@@ -74,7 +74,7 @@ TEST(Scanner, HexRealText) {
         const char* text;
         bool ok;
         double value;
-    } reals[] = {{"0.0057", true, 0.0057}, {".5", true, 0.5}, {"6.90", true, 6.9},
+    } reals[] = {{"0.0057", true, 0.0057}, {".5", true, 0.5},  {"6.90", true, 6.9},
                  {"1.2.3", false, 0},      {"-1.5", false, 0}, {"1.5E3", true, 1.5}};
     for (const auto& c : reals) {
         auto r = line(c.text);
