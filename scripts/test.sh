@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Installs what is missing (Debian 12, as root), builds, and runs every test:
-# the normal build, then the unit tests again under AddressSanitizer + UBSan.
+# the layers and formatting of the sources, the normal build, then the unit tests again under
+# AddressSanitizer + UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/install_packages.sh
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6-dev xvfb xauth)
+          qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6-dev xvfb xauth clang-format)
 install_packages "${packages[@]}"
+
+scripts/check_source.sh
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
