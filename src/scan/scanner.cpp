@@ -124,11 +124,18 @@ bool SyntText(TAnalSynt& V, std::string& S) {
 bool SyntWord(TAnalSynt& V, uint32_t& N) {
     N = 0;
     if (!is_digit(SyntChar(V))) return false;
-    // Runs beyond 32 bits wrap modulo 2^32; no reply or file of ours carries one.
+    const int32_t start = V.ISynt;
+    uint64_t acc = 0;
     while (within(V) && is_digit(at(V))) {
-        N = N * 10u + static_cast<uint32_t>(at(V) - '0');
+        acc = acc * 10u + static_cast<uint64_t>(at(V) - '0');
         ++V.ISynt;
+        // Beyond 32 bits the run is no number of ours: failing beats taking a wrapped value.
+        if (acc > 0xFFFFFFFFu) {
+            V.ISynt = start;
+            return false;
+        }
     }
+    N = static_cast<uint32_t>(acc);
     return true;
 }
 
@@ -151,16 +158,18 @@ bool SyntInt(TAnalSynt& V, int32_t& N) {
 bool SyntHex(TAnalSynt& V, int32_t& N) {
     N = 0;
     if (SyntEnd(V)) return false;
+    const int32_t start = V.ISynt;
     uint32_t acc = 0;
     bool any = false;
     while (within(V) && hex_value(at(V)) >= 0) {
-        // Kept within 31 bits: longer runs than a counter ever sends saturate.
-        if (acc <= 0x7FFFFFFu)
-            acc = acc * 16u + static_cast<uint32_t>(hex_value(at(V)));
-        else
-            acc = 0x7FFFFFFFu;
+        acc = acc * 16u + static_cast<uint32_t>(hex_value(at(V)));
         any = true;
         ++V.ISynt;
+        // Above 31 bits the value has no int32 to go to: fail rather than saturate.
+        if (acc > 0x7FFFFFFu && within(V) && hex_value(at(V)) >= 0) {
+            V.ISynt = start;
+            return false;
+        }
     }
     N = static_cast<int32_t>(acc);
     return any;

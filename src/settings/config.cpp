@@ -136,13 +136,13 @@ bool LireConf() {
             f.Source = SyntIdent(V, "Fichier") ? 0 : 1;
         } else if (ReadKey(V, "Com")) {
             uint32_t n = 0;
-            if (SyntWord(V, n)) {
-                if (n > 255) {
-                    ok = false;
-                    break;
-                }
-                f.PortCom = static_cast<uint8_t>(n);
+            // A digit run the scanner refuses is beyond 32 bits, so above 255 as well.
+            const bool digits = SyntChar(V) >= '0' && SyntChar(V) <= '9';
+            if (SyntWord(V, n) ? n > 255 : digits) {
+                ok = false;
+                break;
             }
+            if (digits) f.PortCom = static_cast<uint8_t>(n);
         }
     }
 

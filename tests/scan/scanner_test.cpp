@@ -62,6 +62,59 @@ TEST(Scanner, Integers) {
     }
 }
 
+TEST(Scanner, NumbersAboveTheirRangeFail) {
+    // Taking a wrapped or saturated value would pass range checks like Com <= 255.
+    struct Word {
+        const char* text;
+        bool ok;
+        uint32_t value;
+        int pos;
+    } words[] = {
+        {"4294967295", true, 4294967295u, 11}, {"4294967296", false, 0, 1},
+        {"4294967297", false, 0, 1},           {" 99999999999999999999999", false, 0, 1},
+        {"0004294967295", true, 4294967295u, 14},
+    };
+    for (const auto& c : words) {
+        auto v = line(c.text);
+        uint32_t n = 7;
+        EXPECT_EQ(SyntWord(v, n), c.ok) << c.text;
+        EXPECT_EQ(n, c.value) << c.text;
+        EXPECT_EQ(v.ISynt, c.pos) << c.text;
+    }
+
+    struct Signed {
+        const char* text;
+        bool ok;
+        int32_t value;
+    } ints[] = {{"4294967295", true, 0x07FFFFFF}, {"4294967297", false, 0}, {"-4294967297", false, 0}};
+    for (const auto& c : ints) {
+        auto v = line(c.text);
+        int32_t n = 0;
+        EXPECT_EQ(SyntInt(v, n), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(n, c.value) << c.text;
+        }
+    }
+
+    struct Hex {
+        const char* text;
+        bool ok;
+        int32_t value;
+        int pos;
+    } hexes[] = {
+        {"7FFFFFFF", true, 0x7FFFFFFF, 9}, {"80000000", false, 0, 1},
+        {"7FFFFFFF0", false, 0, 1},        {"000000007FFFFFFF", true, 0x7FFFFFFF, 17},
+        {"FFFFFFFFFFFF", false, 0, 1},
+    };
+    for (const auto& c : hexes) {
+        auto v = line(c.text);
+        int32_t n = 7;
+        EXPECT_EQ(SyntHex(v, n), c.ok) << c.text;
+        EXPECT_EQ(n, c.value) << c.text;
+        EXPECT_EQ(v.ISynt, c.pos) << c.text;
+    }
+}
+
 TEST(Scanner, HexRealText) {
     int32_t h = 0;
     auto v = line("1a2F");

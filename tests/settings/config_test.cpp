@@ -170,11 +170,19 @@ TEST_F(ConfigTest, LastOccurrenceWinsAndDatesAreSwapped) {
 }
 
 TEST_F(ConfigTest, ComAbove255StopsTheReading) {
-    WriteConf("SeuilAlarme=10\r\nCom=300\r\nSeuilAlarme=20\r\nAffCPM=False\r\n");
-    EXPECT_FALSE(LireConf());
-    EXPECT_EQ(Fichier_conf.alerte_comptage, 10);
-    EXPECT_TRUE(Fichier_conf.tab_CPM);
-    EXPECT_EQ(Fichier_conf.PortCom, 2);
+    // 4294967297 wraps to 1 in 32 bits; 99999999999999999999 overflows 64.
+    for (const char* com : {"300", "256", "4294967297", "99999999999999999999"}) {
+        SCOPED_TRACE(com);
+        WriteConf(std::string("SeuilAlarme=10\r\nCom=") + com +
+                  "\r\nSeuilAlarme=20\r\nAffCPM=False\r\n");
+        EXPECT_FALSE(LireConf());
+        EXPECT_EQ(Fichier_conf.alerte_comptage, 10);
+        EXPECT_TRUE(Fichier_conf.tab_CPM);
+        EXPECT_EQ(Fichier_conf.PortCom, 2);
+    }
+    WriteConf("Com=255\r\n");
+    EXPECT_TRUE(LireConf());
+    EXPECT_EQ(Fichier_conf.PortCom, 255);
 }
 
 TEST_F(ConfigTest, ComAbove4IsNotSaved) {
