@@ -1,8 +1,31 @@
 #pragma once
-// Number texts for files and fields.
+// Number texts for files and fields. None of these follow the process locale: the point is "."
+// unless a separator is given.
+#include <locale.h>
 #include <string>
+#include <string_view>
 
 namespace zel {
+
+// The whole text as a decimal number with "." ("6.90", "0.0065", "-2", "1e3"); false for an empty
+// text, anything after the number, or a value out of the double range.
+bool ParseDecimal(std::string_view text, double& value);
+
+// printf's "%.*G" with "." whatever the locale (4 significant digits: 0.0567, 1.235E+05).
+std::string FormatGeneral(double value, int precision);
+
+// For printf calls whose format comes from elsewhere (chart label formats): this thread formats in
+// the C locale while the guard lives, so the point stays "." even after Qt has set the locale.
+class ClassicNumbers {
+  public:
+    ClassicNumbers();
+    ~ClassicNumbers();
+    ClassicNumbers(const ClassicNumbers&) = delete;
+    ClassicNumbers& operator=(const ClassicNumbers&) = delete;
+
+  private:
+    locale_t previous_;
+};
 
 // Decimal patterns of "0" (a required digit), "#" (an optional digit) and one ".":
 // "0.000", "###0.#", "###0.####", "######". Rounded half away from zero; trailing optional

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <limits>
 
 #include "base/datetime.h"
+#include "base/numfmt.h"
 #include "base/regional.h"
 #include "base/text_util.h"
 #include "chart/chart_util.h"
@@ -21,11 +23,14 @@ double GetMan10(double Value) {
     // The exponent of the 15-significant-digit scientific notation, so a value that rounds up
     // to a power of ten gets that power.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14E", Value);
-    const char* e = std::strchr(buf, 'E');
-    if (!e) return 1.0; // inf, nan
-    std::string s = std::string("1E") + (e + 1);
-    return std::strtod(s.c_str(), nullptr);
+    const auto r = std::to_chars(buf, buf + sizeof buf, Value, std::chars_format::scientific, 14);
+    const char* e = std::find(buf, r.ptr, 'e');
+    if (r.ec != std::errc() || e == r.ptr) return 1.0; // inf, nan
+    const std::string s =
+        "1e" + std::string(e + 1 + (e[1] == '+'), static_cast<const char*>(r.ptr));
+    double m = 1.0;
+    std::from_chars(s.data(), s.data() + s.size(), m);
+    return m;
 }
 
 void CalculateAxis(double AMin, double AMax, int Count, double& Delta, double& Lowest) {
@@ -110,6 +115,7 @@ std::string FormatChartValue(const std::string& format, double value) {
         std::string directive = "%" + flags;
         if (width >= 0) directive += std::to_string(width);
         char buf[512];
+        const ClassicNumbers point; // "." even where the process locale wants ","
         if (InSet("fFeEgG", conv)) {
             if (prec < 0 && (conv == 'f' || conv == 'F')) prec = 2; // the classic default
             if (prec >= 0) directive += "." + std::to_string(prec);

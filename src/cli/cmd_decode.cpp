@@ -2,7 +2,6 @@
 // download, with the counter's firmware version, serial number and log size given on the
 // command line instead of by its version reply.
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -34,11 +33,7 @@ int Usage(const char* why) {
 }
 
 bool ParseVersion(const std::string& s, double& v) {
-    if (s.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    v = std::strtod(s.c_str(), &end);
-    return errno == 0 && *end == '\0';
+    return zel::ParseDecimal(s, v);
 }
 
 bool ParseSerial(const std::string& s, uint32_t& n) {

@@ -1,4 +1,5 @@
 // zelvanor-cli: the core without windows.
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -21,6 +22,9 @@ void usage(FILE* out) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The locale of the environment, as the desktop program runs under it (system error texts
+    // in the user's language); numbers for files, counters and output stay with ".".
+    std::setlocale(LC_ALL, "");
     if (argc < 2) {
         std::fputs("zelvanor-cli: no command given\n", stderr);
         usage(stderr);

@@ -1,6 +1,7 @@
 #include "scan/scanner.h"
 
-#include <cstdlib>
+#include <charconv>
+#include <cmath>
 
 namespace zel {
 namespace {
@@ -189,7 +190,16 @@ bool SyntReal(TAnalSynt& V, double& N) {
         ++V.ISynt;
     }
     if (digits.empty()) return false;
-    N = std::strtod(digits.c_str(), nullptr); // the C locale's "." whatever the region
+    // from_chars, not strtod: the process locale may want a comma (Qt sets it from LANG).
+    double d = 0;
+    const auto r = std::from_chars(digits.data(), digits.data() + digits.size(), d);
+    if (r.ec == std::errc::result_out_of_range) {
+        // Hundreds of digits: too large when a non-zero digit stands before the point, else
+        // too small, as strtod gives them.
+        const std::string whole = digits.substr(0, digits.find('.'));
+        d = whole.find_first_not_of('0') != std::string::npos ? HUGE_VAL : 0.0;
+    }
+    N = d;
     return true;
 }
 

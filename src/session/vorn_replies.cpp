@@ -59,9 +59,7 @@ void AjoutPoint(TNiceSeries* s, TDateTime x, double y) {
 
 // General format with 4 significant digits and "." (the 24-hour dose mean).
 std::string Format4(double v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.4G", v);
-    return buf;
+    return FormatGeneral(v, 4);
 }
 
 // The hourly ring: add this minute, move on after 60 minutes, and show the means.

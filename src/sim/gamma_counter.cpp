@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/numfmt.h"
+
 namespace zel::sim {
 namespace {
 
@@ -20,7 +22,11 @@ int TwoDigits(const std::string& s, size_t at) {
 } // namespace
 
 GammaCounter::GammaCounter(const GammaOptions& options, const Moment& start)
-    : opt_(options), firmware_(std::strtod(options.firmware.c_str(), nullptr)),
+    : opt_(options), firmware_([&] {
+          double v = 0;
+          ParseDecimal(options.firmware, v); // "." whatever the locale
+          return v;
+      }()),
       pc_mode_(options.pc_mode) {
     GsLogPlan plan;
     plan.version = GsLogVersion(firmware_);

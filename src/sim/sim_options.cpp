@@ -4,15 +4,14 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "base/numfmt.h"
 #include "base/options.h"
 
 namespace zel::sim {
 namespace {
 
 bool ToDouble(const std::string& s, double& v) {
-    char* end = nullptr;
-    v = std::strtod(s.c_str(), &end);
-    return !s.empty() && *end == '\0';
+    return ParseDecimal(s, v);
 }
 
 bool ToLong(const std::string& s, long long& v) {
@@ -205,7 +204,8 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::s
     }
     if (!firmware.empty()) o.vorn.version = o.gamma_scout.firmware = firmware;
     if (o.gamma) {
-        const double fw = std::strtod(o.gamma_scout.firmware.c_str(), nullptr);
+        double fw = 0;
+        ParseDecimal(o.gamma_scout.firmware, fw);
         const auto& allowed = GsIntervals(GsLogVersion(fw));
         if (std::find(allowed.begin(), allowed.end(), o.gamma_scout.log_interval) ==
             allowed.end()) {

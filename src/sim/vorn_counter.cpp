@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -131,7 +132,8 @@ std::string VornCounter::Answer(const std::string& request, const Moment& now) {
         return Identity() + "\r";
     case 'F':
         if (!arg.empty() && arg[0] == '=') {
-            const double f = std::strtod(arg.c_str() + 1, nullptr);
+            double f = 0;
+            std::from_chars(arg.data() + 1, arg.data() + arg.size(), f); // "." in any locale
             if (f > 0 && f < 10) opt_.factor = f;
         }
         return "CF=" + FloatToStr(opt_.factor) + "\r";

@@ -31,11 +31,13 @@ class CliTest : public ::testing::Test {
         s << f.rdbuf();
         return s.str();
     }
-    // Exit code of `zelvanor-cli <args>` in the C locale; its standard output and error in
-    // `out` and `err`.
-    int run(const std::string& args, std::string& err, std::string* out = nullptr) const {
-        const std::string cmd = "LC_ALL=C LANG=C " + std::string(ZEL_CLI) + " " + args + " >" +
-                                path("stdout") + " 2>" + path("stderr");
+    // Exit code of `zelvanor-cli <args>` in the C locale (or the one named); its standard output
+    // and error in `out` and `err`.
+    int run(const std::string& args, std::string& err, std::string* out = nullptr,
+            const std::string& locale = "C") const {
+        const std::string cmd = "LC_ALL=" + locale + " LANG=" + locale + " " +
+                                std::string(ZEL_CLI) + " " + args + " >" + path("stdout") + " 2>" +
+                                path("stderr");
         const int st = std::system(cmd.c_str());
         err = read("stderr");
         if (out) *out = read("stdout");

@@ -1,11 +1,20 @@
 // zelvanor-cli stats, run as a program.
 #include "cli_fixture.h"
 
+#include <locale.h>
+
 #include <algorithm>
 
 namespace {
 
 using CliStats = CliTest;
+
+bool LocaleInstalled(const char* name) {
+    const locale_t l = newlocale(LC_ALL_MASK, name, static_cast<locale_t>(0));
+    if (l == static_cast<locale_t>(0)) return false;
+    freelocale(l);
+    return true;
+}
 
 TEST_F(CliStats, PrintsTheStatisticsByName) {
     write("VORN8_01234.txt", "2024/03/15 08:00:00;60;10\r\n2024/03/15 08:01:00;60;20\r\n"
@@ -66,6 +75,27 @@ TEST_F(CliStats, DateWindowAndDistribution) {
                    "\"distribution\":[]}\n");
     ASSERT_EQ(run("stats --to 2024/03/15 --unit sv --json --gauss " + path("m.txt"), err, &out), 0);
     EXPECT_NE(out.find("\"events\":2,"), std::string::npos) << out;
+}
+
+TEST_F(CliStats, OutputIsTheSameInEveryLocale) {
+    // Fractional statistics, a regional date and a distribution: what a decimal comma or a
+    // "." date separator would change.
+    write("VORN8_00007.txt", "2024/03/15 08:00:00;60;20\r\n2024/03/15 08:01:00;60;31\r\n"
+                             "2024/03/15 08:02:00;60;25\r\n2024/03/15 08:03:00;60;25\r\n");
+    write("VORN8_00007_Conf.txt", "CGM=VORN8\r\nConvSievert=0.00650\r\n");
+    std::string c_out, err;
+    ASSERT_EQ(run("stats --gauss --unit sv " + path("VORN8_00007.txt"), err, &c_out), 0) << err;
+    EXPECT_NE(c_out.find("mean_cpm=25.25\n"), std::string::npos) << c_out;
+    EXPECT_NE(c_out.find("max_date=2024/03/15 08:01:00\n"), std::string::npos) << c_out;
+    EXPECT_NE(c_out.find("max_usvh=0.2015\n"), std::string::npos) << c_out; // 31 x 0.0065
+    for (const char* locale : {"fr_FR.UTF-8", "de_DE.UTF-8"}) {
+        SCOPED_TRACE(locale);
+        if (!LocaleInstalled(locale)) GTEST_SKIP() << locale << " not generated (locale-gen)";
+        std::string out;
+        ASSERT_EQ(run("stats --gauss --unit sv " + path("VORN8_00007.txt"), err, &out, locale), 0)
+            << err;
+        EXPECT_EQ(out, c_out);
+    }
 }
 
 TEST_F(CliStats, BrokenOrMissingFileFails) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "process_locale.h"
 #include "scan/scanner.h"
 
 using namespace zel;
@@ -145,6 +146,26 @@ TEST(Scanner, HexRealText) {
     v = line("'open");
     EXPECT_FALSE(SyntText(v, s));
     EXPECT_EQ(s, "open");
+}
+
+TEST(Scanner, RealReadsThePointUnderADecimalCommaLocale) {
+    for (const char* name : kCommaLocales) {
+        SCOPED_TRACE(name);
+        ProcessLocale locale(name);
+        if (!locale.ok()) GTEST_SKIP() << name << " not generated (locale-gen)";
+        struct R {
+            const char* text;
+            double value;
+            int pos;
+        } reals[] = {{"0.0065", 0.0065, 7}, {"6.90 123", 6.9, 5}, {"0,5", 0, 2}};
+        for (const auto& c : reals) {
+            auto v = line(c.text);
+            double d = -1;
+            EXPECT_TRUE(SyntReal(v, d)) << c.text;
+            EXPECT_EQ(d, c.value) << c.text;
+            EXPECT_EQ(v.ISynt, c.pos) << c.text;
+        }
+    }
 }
 
 TEST(Scanner, Separators) {

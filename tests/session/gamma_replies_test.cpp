@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/textfile.h"
+#include "gammascout/gamma_scout.h"
 #include "records/counter.h"
 #include "reply_fixture.h"
 #include "session/emission.h"
@@ -128,6 +129,41 @@ TEST_F(Identification, VersionRepliesOfGammaScouts) {
         EXPECT_EQ(eeprom, c.eeprom);
         EXPECT_EQ(date, c.date);
         EXPECT_EQ(Journal().size(), 1u); // the reply only
+    }
+}
+
+TEST_F(Identification, FirmwareVersionKeepsItsDecimalsInAnyLocale) {
+    // The version picks the reboot letter and the log decoder; read as 6 or 7 under a decimal
+    // comma, a 6.90 counter would get "i" and another decoder.
+    struct Case {
+        const char* line;
+        double version;
+        const char* reboot;
+        int decoder;
+        erreur_programme refusal;
+    } cases[] = {
+        {"Version 6.90 123456 0.5 1A2B 17.05.24 10:23:45", 6.9, "N", 0, gs_version_non_supportee},
+        {"Version 6.50 123456 1A2B 17.05.24 10:23:45", 6.5, "i", 3, PasErreur},
+        {"Version 7.02Lb07 1020 073160 4bde 18.02.21 15:42:39", 7.02, "N", 4, PasErreur},
+        {"Version 5.43", 5.43, "i", 1, PasErreur},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        Demande(Comd_VP);
+        Recoit(c.line);
+        EXPECT_EQ(Fichier_conf.Version_GS, c.version);
+        EXPECT_EQ(Journal().size(), 1u); // the reply only: it read to its end
+
+        TEmission E;
+        E.Commande = Comd_BO;
+        E.ReponseAttendue = Comd_BO;
+        SetEmission_GAMMA_SCOUT(E);
+        EXPECT_EQ(E.S1, c.reboot);
+
+        erreur_programme refusal = PasErreur;
+        EXPECT_EQ(ChooseDumpDecoder(Fichier_conf.Version_GS, refusal), c.decoder);
+        EXPECT_EQ(refusal, c.refusal);
+        Journal(); // drop what the command wrote
     }
 }
 

@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include <locale.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "base/regional.h"
+
+using namespace zel;
+
+namespace {
+
+bool Installed(const char* name) {
+    const locale_t l = newlocale(LC_ALL_MASK, name, static_cast<locale_t>(0));
+    if (l == static_cast<locale_t>(0)) return false;
+    freelocale(l);
+    return true;
+}
+
+} // namespace
+
+// The window fields take their separators from here: a decimal comma on French and German
+// desktops, the German date with dots.
+TEST(Regional, SystemSettingsFollowTheEnvironment) {
+    const char* before = std::getenv("LC_ALL");
+    const std::string saved = before ? before : "";
+    struct Case {
+        const char* locale;
+        char date_sep, time_sep, decimal_sep;
+        const char* language;
+        const char* country;
+    } cases[] = {
+        {"C", '/', ':', '.', "en", ""},
+        {"fr_FR.UTF-8", '/', ':', ',', "fr", "FR"},
+        {"de_DE.UTF-8", '.', ':', ',', "de", "DE"},
+    };
+    for (const auto& c : cases)
+        if (!Installed(c.locale)) GTEST_SKIP() << c.locale << " not generated (locale-gen)";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locale);
+        setenv("LC_ALL", c.locale, 1);
+        const RegionalSettings r = SystemRegional();
+        EXPECT_EQ(r.date_sep, c.date_sep);
+        EXPECT_EQ(r.time_sep, c.time_sep);
+        EXPECT_EQ(r.decimal_sep, c.decimal_sep);
+        EXPECT_EQ(r.language, c.language);
+        EXPECT_EQ(r.country, c.country);
+    }
+    if (before)
+        setenv("LC_ALL", saved.c_str(), 1);
+    else
+        unsetenv("LC_ALL");
+}
