@@ -1,14 +1,41 @@
 #!/usr/bin/env bash
 # Installs what is missing (Debian 12, as root), builds, and runs every test:
-# the layers and formatting of the sources, the normal build, then the unit tests again under
+# the layers and formatting of the sources, the normal build, again under a decimal-comma
+# locale, then the unit tests again under
 # AddressSanitizer + UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/install_packages.sh
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6-dev xvfb xauth clang-format)
+          qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6-dev xvfb xauth clang-format locales)
 install_packages "${packages[@]}"
+
+# generate_locales NAME...: generates those of the UTF-8 locales named (fr_FR.UTF-8) that
+# `locale -a` does not list yet.
+generate_locales() {
+  local l missing=() sudo=()
+  for l in "$@"; do
+    # locale -a spells fr_FR.UTF-8 as fr_FR.utf8.
+    locale -a 2>/dev/null | grep -qixF "${l%%.*}.utf8" || missing+=("$l")
+  done
+  if [ ${#missing[@]} -eq 0 ]; then
+    return 0
+  fi
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo=(sudo)
+  fi
+  for l in "${missing[@]}"; do
+    if grep -qE "^#? *${l//./\\.} UTF-8" /etc/locale.gen; then
+      "${sudo[@]}" sed -i -E "s/^# *(${l//./\\.} UTF-8)/\\1/" /etc/locale.gen
+    else
+      echo "$l UTF-8" | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+    fi
+  done
+  "${sudo[@]}" locale-gen
+}
+# The French and German desktops write numbers with a decimal comma.
+generate_locales fr_FR.UTF-8 de_DE.UTF-8
 
 scripts/check_source.sh
 
@@ -18,6 +45,10 @@ export QT_QPA_PLATFORM=offscreen
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
+# Once more as on a French desktop: the test programs take the process locale from the
+# environment as the desktop program does, so any number read or written with the regional
+# comma instead of "." shows here.
+(cd build && LC_ALL=fr_FR.UTF-8 ctest --output-on-failure -j "$jobs")
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZEL_SANITIZE=ON
 cmake --build build-asan -j "$jobs"
