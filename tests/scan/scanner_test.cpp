@@ -71,8 +71,10 @@ TEST(Scanner, NumbersAboveTheirRangeFail) {
         uint32_t value;
         int pos;
     } words[] = {
-        {"4294967295", true, 4294967295u, 11}, {"4294967296", false, 0, 1},
-        {"4294967297", false, 0, 1},           {" 99999999999999999999999", false, 0, 1},
+        {"4294967295", true, 4294967295u, 11},
+        {"4294967296", false, 0, 1},
+        {"4294967297", false, 0, 1},
+        {" 99999999999999999999999", false, 0, 1},
         {"0004294967295", true, 4294967295u, 14},
     };
     for (const auto& c : words) {
@@ -87,7 +89,8 @@ TEST(Scanner, NumbersAboveTheirRangeFail) {
         const char* text;
         bool ok;
         int32_t value;
-    } ints[] = {{"4294967295", true, 0x07FFFFFF}, {"4294967297", false, 0}, {"-4294967297", false, 0}};
+    } ints[] = {
+        {"4294967295", true, 0x07FFFFFF}, {"4294967297", false, 0}, {"-4294967297", false, 0}};
     for (const auto& c : ints) {
         auto v = line(c.text);
         int32_t n = 0;
