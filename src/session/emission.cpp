@@ -263,6 +263,9 @@ void SetEmission(TCommande Commande, const std::string& S) {
         MainThread().processEvents();
         Clock().sleepMs(PasAttente);
     }
+    // The session queues its journal lines (a time-out, the end of a dump) before it falls
+    // idle: they are shown before the caller journals what follows from the exchange.
+    MainThread().processEvents();
     Indicateur(clLime);
     CommandeEnCours(false);
 }

@@ -120,6 +120,7 @@ void Tcg_thread_ES::ReinitLocked(Tetat EtatInit) {
     Commande = Comd_Rien;
     AEmettre = false;
     FAttenteSeule = false;
+    FLigneTropLongue = false;
     Nblignes = -1;
     Periode = 3600;
     Codage = Entier1;
@@ -236,7 +237,9 @@ void Tcg_thread_ES::Listen(uint64_t gen, bool awaitingReply) {
     if (Terminated()) return;
 
     // A line longer than one read (noise at the wrong speed, a stream without a carriage
-    // return) is no reply: its pieces are dropped up to its end, and the user told once.
+    // return) is no reply: its pieces are dropped up to its end, and the user told once. Its
+    // end is a carriage return, or silence: then the next line is a line again. A queued line
+    // still waits for a second of silence, as after any line.
     if (status == 0) {
         const bool piece = line.size() >= static_cast<size_t>(LongueurLigne) &&
                            line.back() != static_cast<char>(RETOUR_CHARIOT);
@@ -247,14 +250,13 @@ void Tcg_thread_ES::Listen(uint64_t gen, bool awaitingReply) {
             {
                 std::lock_guard<std::mutex> lock(FCS);
                 if (gen != FGeneration) return;
-                if (awaitingReply)
-                    giveUp = TickPassed(Horloge().tickMs(), Watchdog);
-                else if (AEmettre)
-                    Etat = TraiteEmission;
+                if (awaitingReply) giveUp = TickPassed(Horloge().tickMs(), Watchdog);
             }
             if (giveUp) GiveUpReply(gen);
             return;
         }
+    } else {
+        FLigneTropLongue = false;
     }
 
     if (status == 0) {

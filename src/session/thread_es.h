@@ -185,10 +185,11 @@ class Tcg_thread_ES {
     // Bumped by every ReinitAutomate of the main thread: a pass of the loop that began before
     // it must not overwrite the state the main thread has just set.
     uint64_t FGeneration = 0;
-    bool FAttenteSeule = false;    // SetAttenteReponse pending
-    int32_t FDerniereErreur = 0;   // line fault last journalled, 0 when none since
-    int32_t FDefautLigne = 0;      // fault of the last reads, 0 since a line or a restart
-    bool FLigneTropLongue = false; // inside a line longer than one read (session thread)
+    bool FAttenteSeule = false;  // SetAttenteReponse pending
+    int32_t FDerniereErreur = 0; // line fault last journalled, 0 when none since
+    int32_t FDefautLigne = 0;    // fault of the last reads, 0 since a line or a restart
+    // Inside a line longer than one read. Set by the session thread, cleared by a reset too.
+    std::atomic<bool> FLigneTropLongue{false};
     std::atomic<bool> FTerminated{false};
     std::atomic<bool> FFinished{false};
     std::thread FThread;

@@ -131,4 +131,54 @@ TEST(HostileLineCli, CutReplyLongLineAndFastCountsKeepEveryCount) {
     EXPECT_GE(capture.size(), 1u);
 }
 
+TEST(HostileLineCli, CountAfterNoiseEndingInSilenceIsKept) {
+    const std::string dir = std::string(ZEL_BINARY_DIR) + "/hostile_line_cli_noise/";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+
+    int master = -1, slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    const std::string out_file = dir + "cli_out.txt";
+    const int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const pid_t cli = Spawn(
+        ZEL_CLI, {"log", "--port", name, "--line", "1", "--dir", dir + "data", "--duration", "30"},
+        out);
+    close(out);
+    ASSERT_GT(cli, 0);
+
+    const bool identified = AwaitRequest(master, 'V', 10000) &&
+                            WriteAll(master, "VP=2.1,VORN8,778\r") &&
+                            AwaitRequest(master, 'F', 10000) && WriteAll(master, "CF=0.0057\r");
+    EXPECT_TRUE(identified);
+    auto seen = [&](const std::string& line) {
+        zel::TextList now;
+        zel::LoadTextFile(out_file, now);
+        for (const auto& l : now)
+            if (l == line) return true;
+        return false;
+    };
+    if (identified) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        WriteAll(master, std::string(300, '~')); // noise at the wrong speed, no carriage return
+        std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+        WriteAll(master, "CM=37\r");
+        for (auto until = Steady::now() + std::chrono::seconds(10);
+             !seen("<- CM=37") && Steady::now() < until;)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    kill(cli, SIGTERM);
+    const int status = WaitExit(cli, 15000);
+    close(master);
+    close(slave);
+    ASSERT_GE(status, 0) << "the program did not end by itself";
+    EXPECT_EQ(status, 0);
+
+    EXPECT_TRUE(seen("<- CM=37"));
+    zel::TCaptureList capture;
+    ASSERT_TRUE(capture.load(dir + "data/VORN8_00778.txt"));
+    ASSERT_EQ(capture.size(), 1u);
+    EXPECT_EQ(capture[0].Comptage, 37);
+}
+
 } // namespace

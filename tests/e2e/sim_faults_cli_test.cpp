@@ -16,6 +16,7 @@
 #include "base/textfile.h"
 #include "child_process.h"
 #include "records/capture.h"
+#include "serial/serial_line.h"
 #include "settings/config.h"
 #include "settings/messages.h"
 
@@ -122,6 +123,25 @@ TEST_F(SimFaultsCli, SilentCounterIsJournalledAsUnknown) {
         journal += l.rfind("-> ", 0) == 0;
     EXPECT_GE(journal, 5u) << Output();
     EXPECT_TRUE(std::filesystem::exists(dir_ + "data/cg_log.txt"));
+
+    // The time-out of the identification request comes first, then what follows from it.
+    auto first = [&](const std::set<std::string>& texts) {
+        for (size_t i = 0; i < out_.size(); ++i)
+            if (texts.count(out_[i])) return i;
+        return out_.size();
+    };
+    std::set<std::string> timeout;
+    for (const std::string lang : {"FR", "EN"}) {
+        zel::Fichier_conf.Langue = lang;
+        timeout.insert("-> " + zel::GetIOError(zel::ErrTimeout));
+    }
+    zel::Fichier_conf.Langue.clear();
+    const size_t t = first(timeout);
+    const size_t unknown =
+        first({"-> " + zel::GetMessagePgm(zel::Compteur_inconnu), "-> Counter not recognised"});
+    ASSERT_LT(t, out_.size()) << Output();
+    ASSERT_LT(unknown, out_.size()) << Output();
+    EXPECT_LT(t, unknown) << Output();
 }
 
 TEST_F(SimFaultsCli, PulledCableKeepsTheCountsReceived) {

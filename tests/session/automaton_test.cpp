@@ -1,6 +1,7 @@
 // The exchange automaton in virtual time: timings, watchdogs and the hand-over of lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 
@@ -355,4 +356,50 @@ TEST_F(Automaton, ClosedPortIdlesInInitial) {
     EXPECT_EQ(session->Etat, Initial);
     EXPECT_FALSE(session->Occupe());
     EXPECT_TRUE(StatusBox().empty());
+}
+
+TEST_F(Automaton, LineAfterNoiseIsALineAgain) {
+    // A stream without a carriage return, one read long, then the noise ends: in silence, or
+    // with the session restarted by the main thread (a reconnection). The next line counts.
+    const std::string noise(static_cast<size_t>(Tcg_thread_ES::LongueurLigne), '~');
+    const std::string told = "-> " + GetMessagePgm(Cmd_Compteur_Incorrecte);
+    struct Case {
+        const char* name;
+        bool restart;
+    } cases[] = {{"silence", false}, {"restart", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        StatusBox().clear();
+        handled.clear();
+        TReplyHandlers h;
+        h.Trt_CM_VORN = Accept("CM=");
+        Start(CVORN8, h);
+        line.arrivals.emplace_back(clock.elapsed + 300, noise);
+        ASSERT_TRUE(RunUntil([&] { return line.arrivals.empty(); }));
+        if (c.restart)
+            session->ReinitAutomate(Initial);
+        else
+            RunFor(1500);
+        line.Counter(c.restart ? 10 : 500, "CM=37");
+        ASSERT_TRUE(RunUntil([&] { return line.arrivals.empty() && !session->Occupe(); }));
+        EXPECT_EQ(handled, std::vector<std::string>{"CM=37"});
+        EXPECT_TRUE(Journalled("<- CM=37"));
+        EXPECT_EQ(std::count(StatusBox().begin(), StatusBox().end(), told), 1);
+    }
+}
+
+TEST_F(Automaton, QueuedLineWaitsForASecondOfSilenceAfterNoise) {
+    TReplyHandlers h;
+    h.Trt_Version_ALL_COUNTERS = Accept("VP=");
+    Start(CVORN8, h);
+    const std::string noise(static_cast<size_t>(Tcg_thread_ES::LongueurLigne), '~');
+    line.arrivals.emplace_back(300, noise);
+    line.arrivals.emplace_back(700, noise);
+    line.onSend = [&](const std::string&) { line.Counter(200, "VP=2.1,VORN8,1"); };
+    Post(Comd_VP, "V");
+    ASSERT_TRUE(RunUntilIdle());
+    ASSERT_EQ(line.sent.size(), 1u);
+    EXPECT_GE(line.sent[0].first, 710u + 1000u);
+    EXPECT_EQ(handled, std::vector<std::string>{"VP=2.1,VORN8,1"});
+    EXPECT_FALSE(Journalled(kTimeout));
 }
