@@ -188,6 +188,9 @@ void cg_stop_alarmeClick();
 void ParamVornFormShow();
 void ParamVornLireClick();
 void ParamVornEnvoyerClick();
+// The user picks an item of a switch of the VORN dialog (-1: none): that setting may be sent.
+enum class TVornSwitch { Led, Buzzer, Units, Battery };
+void ParamVornPick(TVornSwitch which, int32_t item);
 // The settings string of the send action (leading "=", no factor); now = the computer's clock.
 std::string TexteParamVorn(TTypeCompteur t, TDateTime now);
 void ParamGammaLireClick();

@@ -41,6 +41,8 @@ void ParamVornFormShow() {
 
 void ParamVornLireClick() {
     TParamVornModel& m = cg_param_vornx;
+    // What an earlier read showed may not be this counter's any more: only the reply tells.
+    m.led_known = m.buz_known = m.unites_known = m.Pile_Utilisee_known = false;
     Attente(m, ModelWindow::ParamVorn);
     SetEmission(Comd_mode_PC, "");
     SetEmission(comd_CF, "");
@@ -67,6 +69,28 @@ std::string TexteParamVorn(TTypeCompteur t, TDateTime now) {
     return s;
 }
 
+void ParamVornPick(TVornSwitch which, int32_t item) {
+    TParamVornModel& m = cg_param_vornx;
+    switch (which) {
+    case TVornSwitch::Led:
+        m.led = item;
+        m.led_known = item >= 0;
+        break;
+    case TVornSwitch::Buzzer:
+        m.buz = item;
+        m.buz_known = item >= 0;
+        break;
+    case TVornSwitch::Units:
+        m.unites = item;
+        m.unites_known = item >= 0;
+        break;
+    case TVornSwitch::Battery:
+        m.Pile_Utilisee = item;
+        m.Pile_Utilisee_known = item >= 0;
+        break;
+    }
+}
+
 void ParamVornEnvoyerClick() {
     TParamVornModel& m = cg_param_vornx;
     const TTypeCompteur t = Fichier_conf.type_compteur_Capture;
@@ -85,6 +109,15 @@ void ParamVornEnvoyerClick() {
     int32_t seuil = 0;
     if (!SyntInt(V, seuil) || seuil <= 0) {
         m.etat = GetMessagePgm(param_err_cpm);
+        ModelChanged(ModelWindow::ParamVorn);
+        return;
+    }
+
+    // A switch neither read nor picked would set the counter to whatever the dialog happens
+    // to show (its alarms switched on, say).
+    if (!(m.led_known && m.buz_known && m.unites_known &&
+          (t != CVORN10 || m.Pile_Utilisee_known))) {
+        m.etat = GetMessagePgm(ParamsNotRead);
         ModelChanged(ModelWindow::ParamVorn);
         return;
     }

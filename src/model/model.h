@@ -145,13 +145,19 @@ struct TParamVornModel {
 
     // Written by the VORN reply handlers (session/vorn_replies.cpp, gamma_replies.cpp);
     // the send action reads led, buz, unites, seuil, Pile_Utilisee and facteur_conversion.
-    int led = 0;           // 0 "ON", 1 "OFF"
-    int buz = 0;           // 0 "ON", 1 "OFF"
-    int unites = 0;        // 0 "SV", 1 "PM"
-    std::string seuil;     // alarm threshold, counts per minute
-    int Pile_Utilisee = 0; // model 10: 0 "LI36", 1 "AL45"
-    std::string Date;      // model 10: counter's date "y/m/d"
-    std::string Heure;     // model 10: counter's time "h:m"
+    int led = 1;            // 0 "ON", 1 "OFF"
+    int buz = 1;            // 0 "ON", 1 "OFF"
+    int unites = 1;         // 0 "SV", 1 "PM"
+    std::string seuil;      // alarm threshold, counts per minute
+    int Pile_Utilisee = -1; // model 10: 0 "LI36", 1 "AL45", -1 none
+    // Each switch was read from the counter by the last read action, or picked by the user
+    // since: the send action sends no setting that is neither.
+    bool led_known = false;
+    bool buz_known = false;
+    bool unites_known = false;
+    bool Pile_Utilisee_known = false;
+    std::string Date;       // model 10: counter's date "y/m/d"
+    std::string Heure;      // model 10: counter's time "h:m"
     std::string facteur_conversion;
     std::string batterie; // volts
     std::string mem_max;

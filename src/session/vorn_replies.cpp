@@ -302,11 +302,13 @@ bool Trt_PC_VORN(Tcg_thread_ES& T) {
         Incorrecte();
         return false;
     }
+    p.led_known = true;
     if (SyntSep(V, ',')) {
         if (!OnOff(V, p.buz)) {
             Incorrecte();
             return false;
         }
+        p.buz_known = true;
         if (SyntSep(V, ',')) {
             if (SyntIdent(V, "PM"))
                 p.unites = 1;
@@ -316,6 +318,7 @@ bool Trt_PC_VORN(Tcg_thread_ES& T) {
                 Incorrecte();
                 return false;
             }
+            p.unites_known = true;
             if (SyntSep(V, ',')) {
                 int32_t seuil;
                 if (!SyntInt(V, seuil)) {
@@ -338,6 +341,7 @@ bool Trt_PC_VORN(Tcg_thread_ES& T) {
         Incorrecte();
         return false;
     }
+    p.Pile_Utilisee_known = true;
     // Each part is read only after every earlier comma; a value out of range is left out of
     // the text together with its separator.
     bool lu;

@@ -93,6 +93,9 @@ const std::array<const char*, NombreMessages> kMessages = {
     "Le port %s n'existe pas ou n'est plus branché. Vérifiez le câble du compteur.",
     "Le port %s n'accepte pas ce réglage de liaison.",
     "Impossible d'ouvrir le port %s : ",
+    "Comptages non gardés dans le fichier de capture car l'horloge a reculé (changement "
+    "d'heure) : ",
+    "Réglages non lus : cliquez Lire, ou choisissez chaque réglage avant d'envoyer",
 };
 
 const char* const kInternalError = "Erreur interne";

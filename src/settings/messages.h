@@ -8,7 +8,8 @@
 
 namespace zel {
 
-// Program message identifier and status. One byte; values 0 to 60 in this order.
+// Program message identifier and status. One byte; values 0 to 60 in this order, then the
+// messages added since.
 enum erreur_programme : uint8_t {
     erreur_systeme,
     non_connecte,
@@ -82,8 +83,10 @@ enum erreur_programme : uint8_t {
     PortGone,
     PortSettingRefused,
     PortOpenFailed,
+    CountsNotKeptClockBack, // followed by the number of counts
+    ParamsNotRead,
 };
-constexpr int NombreMessages = 70;
+constexpr int NombreMessages = 72;
 // Language files made before the port messages existed hold this many messages; the newer
 // ones fall back to their built-in text instead of "Erreur interne".
 constexpr int NombreMessagesAnciens = 61;

@@ -11,6 +11,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 #include "app/app.h"
 #include "model/model.h"
 #include "ui/qt_ports.h"
@@ -159,9 +161,19 @@ Tcg_param_vornx::Tcg_param_vornx(QWidget* parent) : QDialog(parent) {
 
     // What the user edits goes to the model at once, so a reply never overwrites a newer entry
     // with an older copy of the widgets.
-    for (QButtonGroup* g : {led_items, buz_items, unites_items})
-        connect(g, &QButtonGroup::idClicked, this, [this] { StoreInputs(); });
-    connect(Pile_Utilisee, &QComboBox::activated, this, [this] { StoreInputs(); });
+    // A switch the user picks may be sent, even when it shows what it showed before.
+    const std::pair<QButtonGroup*, TVornSwitch> switches[] = {{led_items, TVornSwitch::Led},
+                                                              {buz_items, TVornSwitch::Buzzer},
+                                                              {unites_items, TVornSwitch::Units}};
+    for (const auto& [g, which] : switches)
+        connect(g, &QButtonGroup::idClicked, this, [this, which = which](int id) {
+            StoreInputs();
+            ParamVornPick(which, id);
+        });
+    connect(Pile_Utilisee, &QComboBox::activated, this, [this](int index) {
+        StoreInputs();
+        ParamVornPick(TVornSwitch::Battery, index);
+    });
     connect(Ajust, &QCheckBox::toggled, this, [this] {
         if (!updating_) StoreInputs();
     });

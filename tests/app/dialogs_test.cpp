@@ -488,8 +488,9 @@ TEST_F(DialogsTest, VornParametersAreCheckedBeforeAnythingIsSent) {
         SCOPED_TRACE(std::string(c.factor) + " / " + c.threshold);
         m.facteur_conversion = c.factor;
         m.seuil = c.threshold;
-        m.led = m.buz = 1;
-        m.unites = 1;
+        ParamVornPick(TVornSwitch::Led, 1);
+        ParamVornPick(TVornSwitch::Buzzer, 1);
+        ParamVornPick(TVornSwitch::Units, 1);
         const size_t lines = F_Log.size();
         ParamVornEnvoyerClick();
         if (c.error != PasErreur) {
@@ -503,6 +504,61 @@ TEST_F(DialogsTest, VornParametersAreCheckedBeforeAnythingIsSent) {
             EXPECT_TRUE(JournalHas(GetMessagePgm(FacteurConversion) + " =1.5"));
         }
     }
+}
+
+TEST(VornDialog, StartsWithAlarmsOffCountsPerMinuteAndNoBattery) {
+    const TParamVornModel m;
+    EXPECT_EQ(m.led, 1);
+    EXPECT_EQ(m.buz, 1);
+    EXPECT_EQ(m.unites, 1);
+    EXPECT_EQ(m.Pile_Utilisee, -1);
+    EXPECT_FALSE(m.led_known || m.buz_known || m.unites_known || m.Pile_Utilisee_known);
+}
+
+TEST_F(DialogsTest, VornSettingsAreSentOnlyAsReadOrPicked) {
+    std::atomic<bool> answers{true};
+    ScriptedCounter counter([&](const std::string& l) -> std::string {
+        if (l == "V") return "VP=2.1,VORN10,12345";
+        if (l == "F") return "CF=0.0057";
+        if (!answers) return "";
+        if (l == "P") return "PC=OFF,ON,PM,80,AL45,24,3,5,9,7";
+        if (l == "G") return "ID=450,100,20,30";
+        return "";
+    });
+    ASSERT_FALSE(counter.path().empty());
+    Start();
+    cg_param_vornx = TParamVornModel{};
+    ASSERT_TRUE(AppConnect(counter.path(), 1));
+    TParamVornModel& m = cg_param_vornx;
+    auto settingsSent = [&] {
+        std::vector<std::string> p;
+        for (const auto& l : counter.received())
+            if (l.rfind("P=", 0) == 0) p.push_back(l);
+        return p;
+    };
+
+    // What the counter said goes back as it was.
+    ParamVornLireClick();
+    ParamVornEnvoyerClick();
+    EXPECT_EQ(settingsSent(), std::vector<std::string>{"P=OFF,ON,PM,80,AL45"});
+
+    // A read without reply: what the dialog shows is no longer known to be the counter's.
+    answers = false;
+    ParamVornLireClick();
+    m.seuil = "50";
+    ParamVornEnvoyerClick();
+    EXPECT_EQ(m.etat, GetMessagePgm(ParamsNotRead));
+    ParamVornPick(TVornSwitch::Led, 1);
+    ParamVornPick(TVornSwitch::Buzzer, 1);
+    ParamVornPick(TVornSwitch::Units, 1);
+    ParamVornEnvoyerClick(); // the battery of a model 10 is still neither read nor picked
+    EXPECT_EQ(m.etat, GetMessagePgm(ParamsNotRead));
+    EXPECT_EQ(settingsSent().size(), 1u);
+    ParamVornPick(TVornSwitch::Battery, 0);
+    ParamVornEnvoyerClick();
+    EXPECT_EQ(m.etat, GetMessagePgm(param_Pret));
+    EXPECT_EQ(settingsSent(),
+              (std::vector<std::string>{"P=OFF,ON,PM,80,AL45", "P=OFF,OFF,PM,50,LI36"}));
 }
 
 TEST(VornSettingsString, PerModel) {

@@ -263,7 +263,8 @@ TEST_F(VornReplies, ParameterReplies) {
         {CVORN10, "PC=ON,ON,PM,60,AL45,24,13,31,24,5", true, 0, 0, 1, "60", "24/31", ":5"},
         // A shorter model 10 reply is not accepted.
         {CVORN10, "PC=ON,OFF,SV,100,LI36,24", false, 0, 1, 0, "100", "", ""},
-        {CVORN3, "PC=MAYBE", false, 0, 0, 0, "", "", ""},
+        // Nothing read: the dialog keeps its own selections, alarms off and counts per minute.
+        {CVORN3, "PC=MAYBE", false, 1, 1, 1, "", "", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
