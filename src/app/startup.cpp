@@ -14,6 +14,7 @@
 #include "records/capture.h"
 #include "records/counter.h"
 #include "session/emission.h"
+#include "session/replies.h"
 #include "session/session_globals.h"
 #include "session/statistics_view.h"
 #include "settings/config.h"
@@ -264,6 +265,8 @@ bool AppShutdown() {
         ok = false;
         Trt_log(GetMessagePgm(pb_ecr_fichier) + ": " + ConnectionSettingsFile(), true);
     }
+    // Counts the capture refused since the clock went back are told before the journal goes.
+    if (Thread_ES) TellClockBackCounts(*Thread_ES);
     // A journal that cannot be written is reported; the session must still stop below.
     if (!SauveJournal()) {
         ok = false;

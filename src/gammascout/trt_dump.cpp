@@ -53,7 +53,12 @@ erreur_programme Apply(const DumpResult& r) {
             if (r.serieRead) cg_param_gamma.serie = r.serie;
             if (r.eepromRead) cg_param_gamma.EEPROM = r.EEPROM;
         }
-        if (r.serieRead) Fichier_conf.Serial_Compteur = r.Serial;
+        if (r.serieRead && r.Serial != Fichier_conf.Serial_Compteur) {
+            // The counter is known only now: its own factor goes with its files.
+            Fichier_conf.Serial_Compteur = r.Serial;
+            TTypeCompteur lu;
+            LireConfCompteur(RacineCompteurConnecte(), Fichier_conf.conversion_sievert_capture, lu);
+        }
         ModelChanged(ModelWindow::ParamGamma);
     }
     if (!r.walked) return r.status;

@@ -9,6 +9,7 @@
 #include "model/model.h"
 #include "records/capture.h"
 #include "records/counter.h"
+#include "session/replies.h"
 #include "session/session_globals.h"
 #include "settings/config.h"
 #include "settings/journal.h"
@@ -204,6 +205,7 @@ void SetEmission(TCommande Commande, const std::string& S) {
         Indicateur(clRed);
         std::string Nom;
         SauveCaptureCompteur(Nom);
+        ForgetLiveCounts(T);
         Fichier_conf.type_compteur_Capture = NotInitialized;
         Fichier_conf.Version_GS = 0;
         F_Capture.clear();

@@ -43,11 +43,21 @@ void SauveCapture() {
 }
 
 // A new counter starts with an empty live capture (and empty statistics when they show it).
-void ViderCapture() {
+void ViderCapture(Tcg_thread_ES& T) {
+    ForgetLiveCounts(T);
     F_Capture.clear();
     if (Fichier_conf.Source == CCAPTURE)
         ShowStatistics(F_Capture, Fichier_conf.conversion_sievert_capture,
                        Fichier_conf.type_compteur_Capture);
+}
+
+// The identified counter's own factor, from its configuration file: the factor it was last
+// used with (0.0081208 for a counter seen for the first time), until it says another.
+void FacteurDuCompteur(Tcg_thread_ES& T) {
+    double f;
+    TTypeCompteur lu;
+    LireConfCompteur(RacineCompteurConnecte(), f, lu);
+    SetCounterFactor(T, f);
 }
 
 bool IsWordChar(char c) {
@@ -113,10 +123,8 @@ bool VersionVORN(Tcg_thread_ES& T) {
         c.Serial_Compteur = serial;
         c.type_compteur_Capture = modele;
         p.version = SerieTexte(serial);
-        const std::string racine = Repertoire_conf + DonnePrefixe(modele) + SerieTexte(serial);
-        TTypeCompteur lu;
-        LireConfCompteur(racine, c.conversion_sievert_capture, lu);
-        ViderCapture();
+        ViderCapture(T);
+        FacteurDuCompteur(T);
         maj_menu_commandes();
     }
     ModelChanged(ModelWindow::ParamVorn);
@@ -128,10 +136,14 @@ bool VersionGammaScout(Tcg_thread_ES& T) {
     TAnalSynt& V = T.BufR;
     type_fichier_conf& c = Fichier_conf;
     SauveCapture();
-    ViderCapture();
+    ViderCapture(T);
     T.Commande = Comd_Rien;
     c.type_compteur_Capture = GAMMA_SCOUT1;
     c.GammaScoutPCMode = true;
+    // Until it gives its serial number (here or in its log), a Gamma Scout's files are not
+    // another counter's.
+    c.Serial_Compteur = 0;
+    FacteurDuCompteur(T);
 
     struct Publie {
         ~Publie() { ModelChanged(ModelWindow::ParamGamma); }
@@ -163,6 +175,7 @@ bool VersionGammaScout(Tcg_thread_ES& T) {
     }
     c.Serial_Compteur = serial;
     c.type_compteur_Capture = GAMMA_SCOUT2;
+    FacteurDuCompteur(T);
 
     int32_t taille;
     if (!SyntHex(V, taille)) {
@@ -190,10 +203,12 @@ bool VersionGammaScout(Tcg_thread_ES& T) {
 // Standard - a Gamma Scout in its standard mode.
 bool StandardGammaScout(Tcg_thread_ES& T) {
     SauveCapture();
-    ViderCapture();
+    ViderCapture(T);
     T.Commande = Comd_Rien;
     Fichier_conf.GammaScoutPCMode = false;
     Fichier_conf.type_compteur_Capture = GAMMA_SCOUT2;
+    Fichier_conf.Serial_Compteur = 0; // not given in this mode
+    FacteurDuCompteur(T);
     maj_menu_commandes();
     return true;
 }

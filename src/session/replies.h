@@ -24,6 +24,16 @@ bool Trt_ID_VORN(Tcg_thread_ES& T);
 // bit 15 set holds nothing (false).
 bool DecodeDL(TCodage Codage, int32_t Valeur, int32_t& ValeurSortie);
 
+// The live counts of the connected counter. A counter taken on or let go: the counts the
+// capture refused after the clock went back are told, and its counts are forgotten.
+void ForgetLiveCounts(Tcg_thread_ES& T);
+// Journals once how many counts the capture refused since the clock went back.
+void TellClockBackCounts(Tcg_thread_ES& T);
+// The connected counter's conversion factor becomes f: its counts so far are converted again
+// (dose chart, dose fields and hourly sums, statistics of the live capture), so that every
+// count of the counter is shown with one factor.
+void SetCounterFactor(Tcg_thread_ES& T, double f);
+
 // Gamma Scout.
 bool Trt_Mode_GAMMASCOUT(Tcg_thread_ES& T);
 bool Trt_ID_GAMMA_SCOUT(Tcg_thread_ES& T);

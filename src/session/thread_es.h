@@ -78,6 +78,16 @@ struct TReplyHandlers {
     TrtHandler Trt_Clear_GAMMA_SCOUT;
 };
 
+// The live counts of the counter identified last, beside the hourly ring (which runs across
+// counters): what a new conversion factor converts again, and what the capture refused.
+struct TLiveCounts {
+    int32_t ClockBack = 0;             // refused by the capture since the clock went back
+    int32_t DosePoints = 0;            // its points of the dose chart: the last ones
+    std::array<int64_t, 25> PerHour{}; // its counts summed per hour slot of the ring
+    bool HasLast = false;              // Last is its last count, shown in the live fields
+    int32_t Last = 0;
+};
+
 // Decodes the Gamma Scout dump gathered in F_Dump once the counter has gone silent; runs on
 // the session thread. Not set: the program's decoder, Trt_dump_GammaScout(F_Dump).
 using TDumpDecoder = std::function<erreur_programme()>;
@@ -157,6 +167,7 @@ class Tcg_thread_ES {
     int32_t I_Cpt_H = 0;
     bool H24 = false;
     int32_t Nb_Mn = 0;
+    TLiveCounts Live;
 
     TReplyHandlers Handlers;
     TDumpDecoder Trt_dump_GammaScout;

@@ -62,27 +62,8 @@ std::string Format4(double v) {
     return FormatGeneral(v, 4);
 }
 
-// The hourly ring: add this minute, move on after 60 minutes, and show the means.
-void SommesHoraires(Tcg_thread_ES& T, int32_t Valeur, double facteur) {
-    // A garbled line can carry a count of 27 bits: the hour's sum saturates rather than wraps.
-    const int64_t somme_h = int64_t{T.Cpt_H_mn[T.I_Cpt_H]} + Valeur;
-    T.Cpt_H_mn[T.I_Cpt_H] = static_cast<int32_t>(std::clamp<int64_t>(
-        somme_h, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-    T.Cpt_H_SV[T.I_Cpt_H] += Valeur * facteur;
-
-    T.Nb_Mn += 1;
-    if (T.Nb_Mn > 59) {
-        T.Nb_Mn = 0;
-        T.I_Cpt_H += 1;
-        if (T.I_Cpt_H > 23) T.H24 = true;
-        if (T.I_Cpt_H > 24) T.I_Cpt_H = 0;
-        T.Cpt_H_mn[T.I_Cpt_H] = 0;
-        T.Cpt_H_SV[T.I_Cpt_H] = 0;
-        // Once an hour of counts. A capture that can no longer be written must not go unnoticed.
-        std::string Nom;
-        if (!SauveCaptureCompteur(Nom)) Trt_log(GetMessagePgm(pb_ecr_fichier) + ": " + Nom, true);
-    }
-
+// The means of the hourly ring, shown in the main window.
+void Moyennes(const Tcg_thread_ES& T) {
     int64_t somme = 0;
     double sommeSV = 0;
     int64_t minutes;
@@ -105,6 +86,37 @@ void SommesHoraires(Tcg_thread_ES& T, int32_t Valeur, double facteur) {
     Principal.cg_tr_moy_sv = Format4(sommeSV / static_cast<double>(minutes));
 }
 
+// The hourly ring: add this minute, move on after 60 minutes, and show the means.
+void SommesHoraires(Tcg_thread_ES& T, int32_t Valeur, double facteur) {
+    // A garbled line can carry a count of 27 bits: the hour's sum saturates rather than wraps.
+    const int64_t somme_h = int64_t{T.Cpt_H_mn[T.I_Cpt_H]} + Valeur;
+    T.Cpt_H_mn[T.I_Cpt_H] = static_cast<int32_t>(std::clamp<int64_t>(
+        somme_h, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+    T.Cpt_H_SV[T.I_Cpt_H] += Valeur * facteur;
+    T.Live.PerHour[T.I_Cpt_H] += Valeur;
+
+    T.Nb_Mn += 1;
+    if (T.Nb_Mn > 59) {
+        T.Nb_Mn = 0;
+        T.I_Cpt_H += 1;
+        if (T.I_Cpt_H > 23) T.H24 = true;
+        if (T.I_Cpt_H > 24) T.I_Cpt_H = 0;
+        T.Cpt_H_mn[T.I_Cpt_H] = 0;
+        T.Cpt_H_SV[T.I_Cpt_H] = 0;
+        T.Live.PerHour[T.I_Cpt_H] = 0;
+        // Once an hour of counts. A capture that can no longer be written must not go unnoticed.
+        std::string Nom;
+        if (!SauveCaptureCompteur(Nom)) Trt_log(GetMessagePgm(pb_ecr_fichier) + ": " + Nom, true);
+    }
+    Moyennes(T);
+}
+
+// The last dose rate field, from the last count.
+void DoseAffichee(int32_t Valeur, double facteur) {
+    Principal.cg_sv_H = Valeur >= 0 ? FormatFloat("0.000", Valeur * facteur, Regional().decimal_sep)
+                                    : std::string(Invalide);
+}
+
 } // namespace
 
 bool Trt_CM_VORN(Tcg_thread_ES& T) {
@@ -118,36 +130,81 @@ bool Trt_CM_VORN(Tcg_thread_ES& T) {
     const TDateTime t = V.TSynt;
     const double facteur = Fichier_conf.conversion_sievert_capture;
 
-    // The live charts show the capture: a count the capture does not keep (not newer than its
-    // last record, to the second) gets no bar either, so that a counter sending faster than
-    // once a second does not grow the charts without bound.
+    // The capture keeps its records in date order. A count dated before its last record comes
+    // after the computer's clock went back (the autumn change of time repeats an hour): the
+    // capture cannot take it, but the window shows it, and the user hears once, when the clock
+    // has caught up, how many were left out.
     const bool garde = AjoutValeurCSV(F_Capture, t, 60, Valeur);
+    const bool recul = !garde && !F_Capture.empty() && DateMs(t) < F_Capture.back().ms;
+    if (recul) ++T.Live.ClockBack;
+    if (garde) TellClockBackCounts(T);
     if (Fichier_conf.Source == CCAPTURE && MetAJourDate(F_Capture))
         ShowStatistics(F_Capture, facteur, Fichier_conf.type_compteur_Capture);
 
+    // A count dated in the same second as the last one gets no bar, so that a counter sending
+    // faster than once a second does not grow the charts without bound.
+    const bool barre = garde || recul;
     {
         MiseAJourGraphiques maj;
-        if (Valeur >= 0) {
-            if (garde) {
-                AjoutPoint(SerieComptageMn, t, Valeur);
-                AjoutPoint(SerieComptageSV, t, Valeur * facteur);
-            }
-            Principal.cg_cpm_mn = std::to_string(Valeur);
-            Principal.cg_sv_H = FormatFloat("0.000", Valeur * facteur, Regional().decimal_sep);
-        } else {
-            // The dose chart gets the same mark as the count chart, in its own unit.
-            if (garde) {
-                AjoutPoint(SerieComptageMn, t, Debordement);
-                AjoutPoint(SerieComptageSV, t, Debordement * facteur);
-            }
-            Principal.cg_cpm_mn = Invalide;
-            Principal.cg_sv_H = Invalide;
+        if (barre) {
+            // An invalid count gets the same mark on both charts, each in its own unit.
+            const double y = Valeur >= 0 ? Valeur : Debordement;
+            AjoutPoint(SerieComptageMn, t, y);
+            AjoutPoint(SerieComptageSV, t, y * facteur);
+            ++T.Live.DosePoints;
         }
+        T.Live.HasLast = true;
+        T.Live.Last = Valeur;
+        Principal.cg_cpm_mn = Valeur >= 0 ? std::to_string(Valeur) : std::string(Invalide);
+        DoseAffichee(Valeur, facteur);
         Check_Alarme(Valeur);
         SommesHoraires(T, Valeur, facteur);
     }
     ModelChanged(ModelWindow::Main);
     return true;
+}
+
+void TellClockBackCounts(Tcg_thread_ES& T) {
+    if (T.Live.ClockBack <= 0) return;
+    Trt_log(GetMessagePgm(CountsNotKeptClockBack) + std::to_string(T.Live.ClockBack), true);
+    T.Live.ClockBack = 0;
+}
+
+void ForgetLiveCounts(Tcg_thread_ES& T) {
+    TellClockBackCounts(T);
+    T.Live = TLiveCounts{};
+}
+
+void SetCounterFactor(Tcg_thread_ES& T, double f) {
+    type_fichier_conf& c = Fichier_conf;
+    const double ancien = c.conversion_sievert_capture;
+    c.conversion_sievert_capture = f;
+    Principal.cg_seuil_alarme_SV = FloatToStrFixed(c.alerte_comptage * f, 7, 5);
+    if (f != ancien) {
+        // The counter's dose points are the last ones of the dose chart, added together with
+        // those of the count chart, which hold the counts (the mark of an invalid count too).
+        if (SerieComptageMn && SerieComptageSV) {
+            const size_t n =
+                std::min({static_cast<size_t>(std::max(T.Live.DosePoints, 0)),
+                          SerieComptageMn->Values.size(), SerieComptageSV->Values.size()});
+            MiseAJourGraphiques maj;
+            const size_t debut = SerieComptageMn->Values.size() - n;
+            for (size_t i = 0; i < n; ++i)
+                SerieComptageSV->Remove(static_cast<int>(SerieComptageSV->Values.size() - 1));
+            for (size_t i = debut; i < SerieComptageMn->Values.size(); ++i) {
+                const TXYInfo& p = SerieComptageMn->Values[i];
+                AjoutPoint(SerieComptageSV, p.X, p.Y * f);
+            }
+        }
+        for (size_t i = 0; i < T.Cpt_H_SV.size(); ++i)
+            T.Cpt_H_SV[i] += static_cast<double>(T.Live.PerHour[i]) * (f - ancien);
+        if (T.Live.HasLast) {
+            DoseAffichee(T.Live.Last, f);
+            Moyennes(T);
+        }
+        if (c.Source == CCAPTURE) ShowStatistics(F_Capture, f, c.type_compteur_Capture);
+    }
+    ModelChanged(ModelWindow::Main);
 }
 
 bool DecodeDL(TCodage Codage, int32_t Valeur, int32_t& ValeurSortie) {
@@ -377,10 +434,10 @@ bool Trt_CF_VORN(Tcg_thread_ES& T) {
         ModelChanged(ModelWindow::ParamVorn);
     }
     if (facteur > 0) {
-        Fichier_conf.conversion_sievert_capture = facteur;
+        SetCounterFactor(T, facteur);
     } else {
         Trt_log(GetMessagePgm(pb_conversion), true);
-        Fichier_conf.conversion_sievert_capture = conversion_sievert_SBM20;
+        SetCounterFactor(T, conversion_sievert_SBM20);
     }
     T.Commande = Comd_Rien;
     return true;

@@ -12,6 +12,8 @@
 
 #include "app/app.h"
 #include "app_fixture.h"
+#include "base/regional.h"
+#include "chart/nice_chart.h"
 #include "model/model.h"
 #include "permission_refused_path.h"
 #include "records/capture.h"
@@ -272,6 +274,29 @@ TEST_F(DialogsTest, ConnectIdentifyAndCloseWithAVornCounter) {
     EXPECT_TRUE(FileExists(Data() + "VORN8_12345_Conf.txt"));
     EXPECT_NE(ReadFile(Data() + "cg_log.txt").find(GetMessagePgm(connecte_a)), std::string::npos);
     EXPECT_EQ(EntreesSorties, nullptr);
+}
+
+TEST_F(DialogsTest, CountBeforeTheFactorReplyEndsWithTheCounterFactorEverywhere) {
+    // The counter's first count comes right behind its identity, before the factor is asked.
+    ScriptedCounter counter([](const std::string& l) -> std::string {
+        if (l == "V") return "VP=2.1,VORN8,12345\r\nCM=37";
+        if (l == "F") return "CF=0.0057";
+        return "";
+    });
+    ASSERT_FALSE(counter.path().empty());
+    Start();
+    cg_sourceClick(CCAPTURE); // the statistics show the live capture
+    ASSERT_TRUE(AppConnect(counter.path(), 1));
+    ASSERT_EQ(F_Capture.size(), 1u);
+    ASSERT_NE(SerieComptageSV, nullptr);
+    ASSERT_EQ(SerieComptageSV->Values.size(), 1u);
+    EXPECT_NEAR(SerieComptageSV->Values[0].Y, 37 * 0.0057, 1e-12);
+    const std::string zero = std::string("0") + Regional().decimal_sep;
+    EXPECT_EQ(Principal.cg_sv_H, zero + "211");
+    EXPECT_EQ(Principal.Cg_Max_SV, zero + "2109");
+    ASSERT_TRUE(AppShutdown());
+    EXPECT_NE(ReadFile(Data() + "VORN8_12345_Conf.txt").find("ConvSievert=0.00570"),
+              std::string::npos);
 }
 
 TEST_F(DialogsTest, VornModelTwoGetsACarriageReturnFirst) {

@@ -166,6 +166,47 @@ TEST_F(LogE2E, GammaScout7WithLettersAfterItsVersionIsIdentifiedAndDecoded) {
     EXPECT_EQ(Lines("GS2_04711_Conf.txt").size(), 3u);
 }
 
+TEST_F(LogE2E, GammaScoutFilesReportAndStatisticsAgreeOnOneFactor) {
+    Child sim(ZEL_SIM, {"--model", "GS", "--firmware", "7.02", "--serial", "1021", "--mode", "pc",
+                        "--log-hours", "3", "--cpm", "200"});
+    ASSERT_TRUE(sim.started());
+    const std::string port = PortOf(sim);
+    ASSERT_FALSE(port.empty());
+    Child cli(ZEL_CLI, {"log", "--port", port, "--line", "4", "--dir", data_, "--do", "Comd_DL"});
+    ASSERT_TRUE(cli.WaitFor(Is("<- GAMMA-SCOUT Protokoll"), 30000)) << Dump(cli);
+    EXPECT_TRUE(WaitForFile(cli, "GS2_01021_DL.txt", 20000));
+    EXPECT_EQ(cli.Stop(SIGTERM, 15000), 0);
+
+    // The counter's own file and its decoded report.
+    const zel::TextList conf = Lines("GS2_01021_Conf.txt");
+    ASSERT_EQ(conf.size(), 3u) << Dump(cli);
+    EXPECT_EQ(conf[2], "ConvSievert=0.00812");
+    std::string report;
+    for (const auto& e : std::filesystem::directory_iterator(data_))
+        if (e.path().filename().string().rfind("gs_1021_", 0) == 0)
+            report = e.path().filename().string();
+    ASSERT_FALSE(report.empty()) << Dump(cli);
+    const zel::TextList r = Lines(report);
+    ASSERT_FALSE(r.empty());
+    EXPECT_NE(r[0].find("Conv. Factor = 0.008120"), std::string::npos) << r[0];
+
+    // The statistics of the download file, as the window shows them once it is opened.
+    Child stats(ZEL_CLI, {"stats", data_ + "GS2_01021_DL.txt"});
+    ASSERT_TRUE(
+        stats.WaitFor([](const std::string& l) { return l.rfind("max_usvh=", 0) == 0; }, 10000));
+    auto value = [&](const std::string& key) {
+        for (auto l : stats.lines)
+            if (l.rfind(key + "=", 0) == 0) {
+                std::replace(l.begin(), l.end(), ',', '.');
+                return std::atof(l.c_str() + key.size() + 1);
+            }
+        return 0.0;
+    };
+    const double cpm = value("max_cpm"), sv = value("max_usvh");
+    ASSERT_GT(cpm, 50);
+    EXPECT_NEAR(sv, cpm * 0.0081208, 1e-5);
+}
+
 TEST_F(LogE2E, StopDuringALongDumpEndsPromptly) {
     // Firmware 5.x at 2400 bit/s, paced as the line would: a long log takes minutes.
     Child sim(ZEL_SIM, {"--model", "GS", "--firmware", "5.43", "--mode", "pc", "--pace",

@@ -189,6 +189,47 @@ TEST_F(Identification, GammaScoutStandardModeAndBrokenVersion) {
                                         Emis(Cmd_Compteur_Incorrecte)}));
 }
 
+TEST_F(Identification, GammaScoutTakesItsOwnFactor) {
+    // A VORN counter was connected before: its factor and serial number are left over, and
+    // its serial has Gamma Scout files under it too.
+    struct Case {
+        const char* line;
+        double own; // 0: the counter has no configuration file
+        uint32_t serial;
+        const char* stem;
+        double factor;
+    } cases[] = {
+        {"Version 7.05 123456 1A2B 17.05.24 10:23:45", 0, 123456, "GS2_123456",
+         Conversion_Sievert_LND712},
+        {"Version 7.05 123456 1A2B 17.05.24 10:23:45", 0.009, 123456, "GS2_123456", 0.009},
+        {"Version 5.43", 0, 0, "GS1_00000", Conversion_Sievert_LND712},
+        {"Standard", 0, 0, "GS2_00000", Conversion_Sievert_LND712},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.line) + " / " + std::to_string(c.own));
+        TearDown();
+        SetUp();
+        Fichier_conf.conversion_sievert_capture = 0.0057;
+        Fichier_conf.Serial_Compteur = 1234;
+        for (const char* other : {"GS1_01234_Conf.txt", "GS2_01234_Conf.txt"})
+            ASSERT_TRUE(SauveConfCompteur(Repertoire_conf + other, GAMMA_SCOUT2, 0.0042));
+        if (c.own > 0) {
+            ASSERT_TRUE(SauveConfCompteur(NomFichierConfCompteur(c.stem), GAMMA_SCOUT2, c.own));
+        }
+        Demande(Comd_VP);
+        Recoit(c.line);
+        EXPECT_EQ(Fichier_conf.Serial_Compteur, c.serial);
+        EXPECT_DOUBLE_EQ(Fichier_conf.conversion_sievert_capture, c.factor);
+        // What its files say afterwards.
+        std::string Nom;
+        ASSERT_TRUE(SauveDownLoadCompteur(Nom));
+        TextList conf;
+        ASSERT_TRUE(LoadTextFile(NomFichierConfCompteur(c.stem), conf));
+        ASSERT_EQ(conf.size(), 3u);
+        EXPECT_EQ(conf[2], c.own > 0 ? "ConvSievert=0.00900" : "ConvSievert=0.00812");
+    }
+}
+
 TEST_F(Identification, UnidentifiedCounterTakesOnlyAnIdentification) {
     Recoit("CM=12");
     EXPECT_TRUE(Journal().empty());

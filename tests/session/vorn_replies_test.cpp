@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <memory>
 #include <string>
@@ -7,7 +8,9 @@
 
 #include "base/textfile.h"
 #include "chart/nice_chart.h"
+#include "records/counter.h"
 #include "reply_fixture.h"
+#include "session/statistics_view.h"
 
 namespace zel::testing {
 namespace {
@@ -96,6 +99,69 @@ TEST_F(VornReplies, CountTheCaptureDoesNotKeepIsShownButNotCharted) {
     EXPECT_EQ(SerieComptageMn->Values[1].Y, 12);
     // The hour still sums every count received.
     EXPECT_EQ(T->Cpt_H_mn[0], 37 + 40 - 1 + 12);
+}
+
+TEST_F(VornReplies, RepeatedHourOfTheAutumnClockChangeIsShownAndToldOnce) {
+    // Counts at 02:57:30, 02:58:30, 02:59:30; then the clock goes back an hour and the counts
+    // of 02:00:45 to 02:58:45 are dated before the capture's last record; 02:59:45 is not.
+    const TDateTime avant = EncodeDateTime(2024, 10, 27, 2, 57, 30);
+    for (int i = 0; i < 3; ++i)
+        Recoit("CM=" + std::to_string(10 + i), IncSecond(avant, 60.0 * i));
+    const TDateTime apres = EncodeDateTime(2024, 10, 27, 2, 0, 45);
+    Journal();
+    for (int i = 0; i < 59; ++i) {
+        Recoit("CM=" + std::to_string(100 + i), IncSecond(apres, 60.0 * i));
+        EXPECT_EQ(Principal.cg_cpm_mn, std::to_string(100 + i));
+    }
+    const std::string dit = Emis(CountsNotKeptClockBack) + "59";
+    EXPECT_EQ(std::count(Principal.cg_info_status.begin(), Principal.cg_info_status.end(), dit), 0);
+    Recoit("CM=7", IncSecond(apres, 60.0 * 59));
+    Recoit("CM=8", IncSecond(apres, 60.0 * 60));
+    const std::vector<std::string> j = Journal();
+    EXPECT_EQ(std::count(j.begin(), j.end(), dit), 1) << ::testing::PrintToString(j);
+    const auto recu = std::find(j.begin(), j.end(), Recu("CM=7"));
+    ASSERT_NE(recu, j.end());
+    EXPECT_EQ(*(recu + 1), dit); // told when the clock has caught up
+
+    // The capture keeps its date order; the charts show every count.
+    ASSERT_EQ(F_Capture.size(), 5u);
+    EXPECT_EQ(F_Capture[3].Comptage, 7);
+    for (TNiceSeries* s : {SerieComptageMn, SerieComptageSV})
+        EXPECT_EQ(s->Values.size(), 3u + 59u + 2u);
+    EXPECT_EQ(SerieComptageMn->Values[3].X, apres);
+    EXPECT_EQ(SerieComptageMn->Values[3].Y, 100);
+    EXPECT_EQ(T->Nb_Mn, 3 + 59 + 2 - 60);
+}
+
+TEST_F(VornReplies, FactorReplyConvertsTheCounterCountsSoFarAgain) {
+    Fichier_conf.Source = CCAPTURE; // the statistics show the live capture
+    Fichier_conf.alerte_comptage = 100;
+    double statistiques = 0; // the factor the statistics were last shown with
+    SetStatisticsView([&](const TCaptureList&, double f, TTypeCompteur) { statistiques = f; });
+    struct Oublie {
+        ~Oublie() { SetStatisticsView(nullptr); }
+    } oublie;
+    Comptes({51}); // the previous counter, with its factor 0.0057
+    T->SetComdAttendue(Comd_VP);
+    Recoit("VP=2.1,VORN8,99", IncSecond(T0, 90)); // no file of its own: 0.0081208 until it says
+    EXPECT_DOUBLE_EQ(Fichier_conf.conversion_sievert_capture, Conversion_Sievert_LND712);
+    Comptes({37, -1, 12});
+    EXPECT_DOUBLE_EQ(statistiques, Conversion_Sievert_LND712);
+
+    T->SetComdAttendue(comd_CF);
+    Recoit("CF=0.0065", IncSecond(T0, 200));
+    ASSERT_EQ(SerieComptageSV->Values.size(), 4u);
+    const double attendu[] = {51 * 0.0057, 37 * 0.0065, 9999 * 0.0065, 12 * 0.0065};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_NEAR(SerieComptageSV->Values[i].Y, attendu[i], 1e-9) << i;
+        EXPECT_EQ(SerieComptageSV->Values[i].X, SerieComptageMn->Values[i].X) << i;
+    }
+    EXPECT_EQ(Principal.cg_sv_H, "0.078"); // the last count, 12
+    EXPECT_DOUBLE_EQ(statistiques, 0.0065);
+    EXPECT_EQ(Principal.cg_seuil_alarme_SV, "0.65000");
+    // The hour's dose sum holds the previous counter's count as it was, this one's anew.
+    EXPECT_NEAR(T->Cpt_H_SV[0], 51 * 0.0057 + (37 - 1 + 12) * 0.0065, 1e-12);
+    EXPECT_EQ(Principal.cg_tr_moy_sv, "0.1507"); // (0.2907 + 48 x 0.0065) / 4
 }
 
 TEST_F(VornReplies, UnreadableCountIsIncorrect) {
