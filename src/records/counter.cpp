@@ -4,6 +4,7 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 #include "base/numfmt.h"
@@ -177,12 +178,28 @@ std::string CounterConfFileFor(const std::string& Nom) {
     return stem_of(Nom, stem) ? NomFichierConfCompteur(stem) : std::string();
 }
 
+namespace {
+
+// Five decimals, or as many more as the factor needs to read back as itself (0.0081208, the
+// factor of a Gamma Scout's report, would otherwise come back as 0.00812).
+std::string TexteFacteur(double FC) {
+    for (int decimals = 5; decimals < 12; ++decimals) {
+        const std::string t = FloatToStrFixed(FC, 7, decimals);
+        double back = 0;
+        const auto r = std::from_chars(t.data(), t.data() + t.size(), back);
+        if (r.ec == std::errc() && back == FC) return t;
+    }
+    return FloatToStrFixed(FC, 7, 12);
+}
+
+} // namespace
+
 bool SauveConfCompteur(const std::string& NomFichier, TTypeCompteur Compteur, double FC) {
     const RegionalSettings& reg = Regional();
     const TextList lines = {
         "DateModif=" + FormatDateTime("YYYY/MM/DD HH:NN:SS", Now(), reg.date_sep, reg.time_sep),
         std::string("CGM=") + prefixe(Compteur),
-        "ConvSievert=" + FloatToStrFixed(FC, 7, 5),
+        "ConvSievert=" + TexteFacteur(FC),
     };
     return SaveTextFile(NomFichier, lines);
 }

@@ -180,7 +180,7 @@ TEST_F(LogE2E, GammaScoutFilesReportAndStatisticsAgreeOnOneFactor) {
     // The counter's own file and its decoded report.
     const zel::TextList conf = Lines("GS2_01021_Conf.txt");
     ASSERT_EQ(conf.size(), 3u) << Dump(cli);
-    EXPECT_EQ(conf[2], "ConvSievert=0.00812");
+    EXPECT_EQ(conf[2], "ConvSievert=0.0081208");
     std::string report;
     for (const auto& e : std::filesystem::directory_iterator(data_))
         if (e.path().filename().string().rfind("gs_1021_", 0) == 0)

@@ -226,7 +226,7 @@ TEST_F(Identification, GammaScoutTakesItsOwnFactor) {
         TextList conf;
         ASSERT_TRUE(LoadTextFile(NomFichierConfCompteur(c.stem), conf));
         ASSERT_EQ(conf.size(), 3u);
-        EXPECT_EQ(conf[2], c.own > 0 ? "ConvSievert=0.00900" : "ConvSievert=0.00812");
+        EXPECT_EQ(conf[2], c.own > 0 ? "ConvSievert=0.00900" : "ConvSievert=0.0081208");
     }
 }
 
