@@ -156,8 +156,8 @@ struct TParamVornModel {
     bool buz_known = false;
     bool unites_known = false;
     bool Pile_Utilisee_known = false;
-    std::string Date;       // model 10: counter's date "y/m/d"
-    std::string Heure;      // model 10: counter's time "h:m"
+    std::string Date;  // model 10: counter's date "y/m/d"
+    std::string Heure; // model 10: counter's time "h:m"
     std::string facteur_conversion;
     std::string batterie; // volts
     std::string mem_max;

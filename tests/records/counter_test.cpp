@@ -162,6 +162,39 @@ TEST_F(CounterSave, MergesIntoTheFileAndIsIdempotent) {
     EXPECT_EQ(m, CVORN3);
 }
 
+TEST_F(CounterSave, RecordsAndFactorReadBackUnderTheSystemRegion) {
+    // The locale of the environment, as the desktop program has it: its date separator goes
+    // into the records, the factor keeps its "." (a run under fr_FR or de_DE shows a comma).
+    ResetRegional();
+    Fichier_conf.type_compteur_Capture = CVORN8;
+    Fichier_conf.Serial_Compteur = 7;
+    Fichier_conf.conversion_sievert_capture = 0.0065;
+    F_Capture.clear();
+    AjoutValeurCSV(F_Capture, EncodeDateTime(2024, 3, 15, 8, 5, 0), 60, 23);
+    AjoutValeurCSV(F_Capture, EncodeDateTime(2024, 3, 15, 8, 6, 30), 90, 1234567);
+    std::string nom;
+    ASSERT_TRUE(SauveCaptureCompteur(nom));
+
+    TextList conf;
+    ASSERT_TRUE(LoadTextFile(path("VORN8_00007_Conf.txt"), conf));
+    ASSERT_EQ(conf.size(), 3u);
+    EXPECT_EQ(conf[2], "ConvSievert=0.00650");
+
+    erreur_programme st = PasErreur;
+    TCaptureList back;
+    ASSERT_TRUE(ChargeDonnees(back, path("VORN8_00007.txt"), st));
+    EXPECT_EQ(Fichier_conf.conversion_sievert_Fichier, 0.0065);
+    EXPECT_EQ(Fichier_conf.type_compteur_Fichier, CVORN8);
+    ASSERT_EQ(back.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(back[i].Valide);
+        EXPECT_EQ(back[i].T, F_Capture[i].T);
+        EXPECT_EQ(back[i].Duree, F_Capture[i].Duree);
+        EXPECT_EQ(back[i].Comptage, F_Capture[i].Comptage);
+    }
+}
+
 TEST_F(CounterSave, FactorIsWrittenSoThatItReadsBackAsItself) {
     const struct {
         double factor;
