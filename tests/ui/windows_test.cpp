@@ -527,6 +527,26 @@ class WindowsTest : public QObject {
         QVERIFY(lastLineInView());
     }
 
+    void journalAfterAGammaScoutDownload() {
+        // What a real 7.02 counter sent, as the journal shows it during a download, then the
+        // end of the decoding: the newest line must be in view, not hidden right of the dump.
+        StartIn(dir_);
+        TextList lines;
+        QVERIFY(LoadTextFile(ZEL_SOURCE_DIR "/tests/fixtures/real-counters/gs-fw7.02-session.txt",
+                             lines));
+        for (size_t i = 0; i < lines.size() && i < 120; ++i)
+            Trt_log(lines[i], false);
+        Trt_log(GetMessagePgm(gs_no_error), true);
+        W().cg_PageControl->setCurrentIndex(0);
+        QCoreApplication::processEvents();
+        QPlainTextEdit* box = W().cg_info_status;
+        QTextCursor c(box->document());
+        c.movePosition(QTextCursor::End);
+        QVERIFY(box->viewport()->rect().contains(box->cursorRect(c).center()));
+        QCOMPARE(box->horizontalScrollBar()->value(), 0);
+        Save(W(), "main_journal_after_gs_download");
+    }
+
     void alarmShowsHowToStopItAndASingleClickStopsIt() {
         StartIn(dir_);
         cg_alarme_activeClick(true);
