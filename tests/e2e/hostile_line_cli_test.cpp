@@ -37,6 +37,21 @@ bool WriteAll(int fd, const std::string& s) {
     return true;
 }
 
+// Starts zelvanor-cli log, for `duration` seconds, on a fresh pseudo-terminal whose counter end
+// (`master`) the test plays; its output goes to <dir>cli_out.txt. `cli` stays -1 on failure.
+void StartLogOnPty(const std::string& dir, const char* duration, int& master, int& slave,
+                   pid_t& cli) {
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    char name[256] = {};
+    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) return;
+    const int out = open((dir + "cli_out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    cli = Spawn(
+        ZEL_CLI,
+        {"log", "--port", name, "--line", "1", "--dir", dir + "data", "--duration", duration}, out);
+    close(out);
+}
+
 // Reads what the host sends until a request ending in CR that starts with `first` arrives.
 bool AwaitRequest(int fd, char first, int ms) {
     std::string got;
@@ -58,19 +73,10 @@ bool AwaitRequest(int fd, char first, int ms) {
 
 TEST(HostileLineCli, CutReplyLongLineAndFastCountsKeepEveryCount) {
     const std::string dir = std::string(ZEL_BINARY_DIR) + "/hostile_line_cli/";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-
-    int master = -1, slave = -1;
-    char name[256] = {};
-    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
-
     const std::string out_file = dir + "cli_out.txt";
-    const int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const pid_t cli = Spawn(
-        ZEL_CLI, {"log", "--port", name, "--line", "1", "--dir", dir + "data", "--duration", "50"},
-        out);
-    close(out);
+    int master = -1, slave = -1;
+    pid_t cli = -1;
+    StartLogOnPty(dir, "50", master, slave, cli);
     ASSERT_GT(cli, 0);
 
     // The counter: identity and factor on request, then the faults.
@@ -133,18 +139,10 @@ TEST(HostileLineCli, CutReplyLongLineAndFastCountsKeepEveryCount) {
 
 TEST(HostileLineCli, CountAfterNoiseEndingInSilenceIsKept) {
     const std::string dir = std::string(ZEL_BINARY_DIR) + "/hostile_line_cli_noise/";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-
-    int master = -1, slave = -1;
-    char name[256] = {};
-    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
     const std::string out_file = dir + "cli_out.txt";
-    const int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const pid_t cli = Spawn(
-        ZEL_CLI, {"log", "--port", name, "--line", "1", "--dir", dir + "data", "--duration", "30"},
-        out);
-    close(out);
+    int master = -1, slave = -1;
+    pid_t cli = -1;
+    StartLogOnPty(dir, "30", master, slave, cli);
     ASSERT_GT(cli, 0);
 
     const bool identified = AwaitRequest(master, 'V', 10000) &&
