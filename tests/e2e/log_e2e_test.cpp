@@ -14,6 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "base/numfmt.h"
 #include "base/textfile.h"
 #include "child_process.h"
 #include "permission_refused_path.h"
@@ -195,10 +196,12 @@ TEST_F(LogE2E, GammaScoutFilesReportAndStatisticsAgreeOnOneFactor) {
     ASSERT_TRUE(
         stats.WaitFor([](const std::string& l) { return l.rfind("max_usvh=", 0) == 0; }, 10000));
     auto value = [&](const std::string& key) {
-        for (auto l : stats.lines)
+        for (const std::string& l : stats.lines)
             if (l.rfind(key + "=", 0) == 0) {
-                std::replace(l.begin(), l.end(), ',', '.');
-                return std::atof(l.c_str() + key.size() + 1);
+                // Output for scripts has "." under any locale, the test's own included.
+                double v = 0.0;
+                zel::ParseDecimal(std::string_view(l).substr(key.size() + 1), v);
+                return v;
             }
         return 0.0;
     };
