@@ -52,6 +52,16 @@ void StartLogOnPty(const std::string& dir, const char* duration, int& master, in
     close(out);
 }
 
+// Ends the logger as a user's Ctrl+C would and closes the counter's line; gives its exit
+// status, or a negative value when it did not end within 15 s.
+int StopLog(pid_t cli, int master, int slave) {
+    kill(cli, SIGTERM);
+    const int status = WaitExit(cli, 15000);
+    close(master);
+    close(slave);
+    return status;
+}
+
 // Reads what the host sends until a request ending in CR that starts with `first` arrives.
 bool AwaitRequest(int fd, char first, int ms) {
     std::string got;
@@ -109,11 +119,7 @@ TEST(HostileLineCli, CutReplyLongLineAndFastCountsKeepEveryCount) {
     for (auto until = Steady::now() + std::chrono::seconds(20);
          countsSeen() < static_cast<size_t>(kFastCounts) && Steady::now() < until;)
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    kill(cli, SIGTERM);
-
-    const int status = WaitExit(cli, 15000);
-    close(master);
-    close(slave);
+    const int status = StopLog(cli, master, slave);
     ASSERT_GE(status, 0) << "the program did not end by itself";
     EXPECT_EQ(status, 0);
 
@@ -165,10 +171,7 @@ TEST(HostileLineCli, CountAfterNoiseEndingInSilenceIsKept) {
              !seen("<- CM=37") && Steady::now() < until;)
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    kill(cli, SIGTERM);
-    const int status = WaitExit(cli, 15000);
-    close(master);
-    close(slave);
+    const int status = StopLog(cli, master, slave);
     ASSERT_GE(status, 0) << "the program did not end by itself";
     EXPECT_EQ(status, 0);
 
