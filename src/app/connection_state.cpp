@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/live_feed.h"
 #include "app/session_link.h"
 #include "base/numfmt.h"
 #include "base/ports.h"
@@ -116,6 +117,8 @@ bool Stale() {
 
 // The state onto the window: words, title, indicator, stale marks, counter menu.
 void Show() {
+    // Every change of state passes here: the publishers hear whether the counter is online.
+    FeedPresenceFromConnection();
     TprincipalModel& p = Principal;
     p.connection_text = ConnectionStateText();
     p.live_stale = Stale();
@@ -339,6 +342,7 @@ bool SaveConnectionSettings() {
 }
 
 void ConnectionTick() {
+    FeedTick();
     if (g_inTick || !AppRunning() || !Thread_ES) return;
     // A command waiting for its reply, or a handler at work, finishes first (a dead line ends
     // it within the reply time-out).

@@ -1,6 +1,7 @@
 #include "app/session_link.h"
 
 #include "app/connection_state.h"
+#include "app/live_feed.h"
 
 #include <cstdlib>
 #include <memory>
@@ -35,6 +36,12 @@ bool DemarrerSession() {
             ConnectionLineSeen(taken);
             return taken;
         };
+    // Every live count the capture took goes to the publishers too.
+    links.Handlers.Trt_CM_VORN = [count = links.Handlers.Trt_CM_VORN](Tcg_thread_ES& T) {
+        const bool taken = count && count(T);
+        if (taken) FeedCountFromSession(T);
+        return taken;
+    };
     // The dump decoder left unset is the program's own (Trt_dump_GammaScout of F_Dump).
     Thread_ES = std::make_unique<Tcg_thread_ES>(false, std::move(links));
     Thread_ES_Running = true;

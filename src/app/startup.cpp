@@ -11,6 +11,7 @@
 #include "base/textfile.h"
 #include "chart/nice_chart.h"
 #include "model/model.h"
+#include "net/live_publishers.h"
 #include "records/capture.h"
 #include "records/counter.h"
 #include "session/emission.h"
@@ -265,6 +266,9 @@ bool AppShutdown() {
         ok = false;
         Trt_log(GetMessagePgm(pb_ecr_fichier) + ": " + ConnectionSettingsFile(), true);
     }
+    // The publishers send the counter's "offline" and what they still hold, and journal what
+    // they could not send, before the journal is written.
+    DetachAllPublishers();
     // Counts the capture refused since the clock went back are told before the journal goes.
     if (Thread_ES) TellClockBackCounts(*Thread_ES);
     // A journal that cannot be written is reported; the session must still stop below.
