@@ -74,11 +74,13 @@ class MosquittoBroker {
   public:
     struct Options {
         std::string passwordFile; // users allowed (mosquitto_passwd); empty: anonymous
-        std::string tlsDir;       // with MakeTestCertificates' files: a TLS listener
+        std::string tlsDir;       // with MakeTestCertificates' files: a TLS listener as well
         bool persistent = false;  // keeps subscriptions and queued messages across a restart
     };
     // Writes the configuration in `dir` for a free loopback port; start() runs it.
-    MosquittoBroker(const std::string& dir, Options o) : dir_(dir), port_(FreeLoopbackPort()) {
+    MosquittoBroker(const std::string& dir, Options o)
+        : dir_(dir), port_(FreeLoopbackPort()),
+          tlsPort_(o.tlsDir.empty() ? -1 : FreeLoopbackPort()) {
         std::ofstream c(dir + "/mosquitto.conf");
         c << "listener " << port_ << " 127.0.0.1\n";
         // Run as root (the test command is), it would switch to a user that cannot read here.
@@ -92,6 +94,8 @@ class MosquittoBroker {
             c << "password_file " << o.passwordFile << "\n";
         }
         if (!o.tlsDir.empty()) {
+            // The settings after a listener line are that listener's.
+            c << "listener " << tlsPort_ << " 127.0.0.1\n";
             c << "cafile " << o.tlsDir << "/ca.crt\n";
             c << "certfile " << o.tlsDir << "/server.crt\n";
             c << "keyfile " << o.tlsDir << "/server.key\n";
@@ -107,6 +111,7 @@ class MosquittoBroker {
     MosquittoBroker& operator=(const MosquittoBroker&) = delete;
 
     int port() const { return port_; }
+    int tlsPort() const { return tlsPort_; }
 
     // Starts the broker and waits until it takes connections. False when it did not.
     bool start() {
@@ -144,6 +149,7 @@ class MosquittoBroker {
   private:
     std::string dir_;
     int port_;
+    int tlsPort_;
     pid_t pid_ = -1;
 };
 
@@ -157,9 +163,11 @@ class MqttSubscriber {
     };
     // A persistent subscriber (`id` given) gets, when it reconnects, what was published
     // meanwhile on a persistent broker.
-    explicit MqttSubscriber(int port, const std::string& id = "") {
+    explicit MqttSubscriber(int port, const std::string& id = "", const std::string& user = "",
+                            const std::string& password = "") {
         mosquitto_lib_init();
         m_ = mosquitto_new(id.empty() ? nullptr : id.c_str(), id.empty(), this);
+        if (!user.empty()) mosquitto_username_pw_set(m_, user.c_str(), password.c_str());
         mosquitto_connect_callback_set(m_, [](mosquitto* m, void*, int rc) {
             if (rc == 0) mosquitto_subscribe(m, nullptr, "#", 1);
         });

@@ -1,5 +1,7 @@
 #include "app/live_feed.h"
 
+#include <vector>
+
 #include "app/connection_state.h"
 #include "session/thread_es.h"
 #include "settings/config.h"
@@ -7,6 +9,10 @@
 namespace zel {
 
 namespace {
+
+// Counts received while the counter is being identified: a VORN's first count can come before
+// its factor is read, and would go out with another counter's factor and no name.
+std::vector<LiveCount> g_held;
 
 LiveCounter Counter(TTypeCompteur model, uint32_t serial) {
     LiveCounter c;
@@ -16,31 +22,47 @@ LiveCounter Counter(TTypeCompteur model, uint32_t serial) {
     return c;
 }
 
+bool Online(const ConnectionStatus& s) {
+    return (s.state == ConnectionState::Identified || s.state == ConnectionState::Silent) &&
+           s.model != Unknown && s.model != NotInitialized;
+}
+
 } // namespace
 
 void FeedCountFromSession(const Tcg_thread_ES& T) {
     if (!T.Live.HasLast || T.Live.Last < 0 || PublisherCount() == 0) return;
-    // The counter is online from its first count, should the state not say so yet.
-    FeedPresenceFromConnection();
     LiveCount c;
     c.counter = Counter(Fichier_conf.type_compteur_Capture, Fichier_conf.Serial_Compteur);
     c.time = T.BufR.TSynt;
     c.cpm = T.Live.Last;
     c.factor = Fichier_conf.conversion_sievert_capture;
+    if (Connection().state == ConnectionState::Connecting) {
+        g_held.push_back(c);
+        return;
+    }
+    FeedPresenceFromConnection();
     FeedLiveCount(c);
 }
 
 void FeedPresenceFromConnection() {
     const ConnectionStatus& s = Connection();
-    const bool online =
-        (s.state == ConnectionState::Identified || s.state == ConnectionState::Silent) &&
-        s.model != Unknown && s.model != NotInitialized;
-    if (!online) {
+    if (s.state == ConnectionState::Connecting) return;
+    if (!Online(s)) {
         FeedCounterPresence(nullptr);
-        return;
+    } else {
+        const LiveCounter c = Counter(s.model, s.serial);
+        FeedCounterPresence(&c);
     }
-    const LiveCounter c = Counter(s.model, s.serial);
-    FeedCounterPresence(&c);
+    // The set-up is over: the held counts go with what is known now.
+    std::vector<LiveCount> held;
+    held.swap(g_held);
+    for (LiveCount& c : held) {
+        if (Online(s)) {
+            c.counter = Counter(s.model, s.serial);
+            c.factor = Fichier_conf.conversion_sievert_capture;
+        }
+        FeedLiveCount(c);
+    }
 }
 
 } // namespace zel

@@ -1,5 +1,5 @@
 // zelvanor-cli log --port PATH --line N|MODEL [--dir DIR] [--duration SECONDS] [--no-reconnect]
-//                  [--do WORD]...
+//                  [--do WORD]... [--mqtt URL [MQTT options]]
 // The desktop program without its windows: connects to a counter, identifies it, keeps its
 // capture file and the journal, and prints every journal line as the status box shows it.
 #include <charconv>
@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,10 +18,14 @@
 #include "base/text_util.h"
 #include "base/textfile.h"
 #include "cli/commands.h"
+#include "cli/mqtt_options.h"
 #include "model/model.h"
+#include "net/live_publishers.h"
+#include "net/mqtt_publisher.h"
 #include "session/emission.h"
 #include "session/session_globals.h"
 #include "settings/config.h"
+#include "zel_version.h"
 
 namespace {
 
@@ -58,7 +63,7 @@ const LineWord kLineWords[] = {
 std::string UsageText() {
     std::string u =
         "Usage: zelvanor-cli log --port PATH --line N|MODEL [--dir DIR] [--duration SECONDS]\n"
-        "                        [--no-reconnect] [--do WORD]...\n"
+        "                        [--no-reconnect] [--do WORD]... [--mqtt URL ...]\n"
         "  Connects to the counter on PATH with line setting N, identifies it and logs its counts\n"
         "  until SIGINT, SIGTERM or the duration has passed. Every journal line is printed.\n"
         "  A counter whose line fails (cable pulled, adapter unplugged) is reopened by itself,\n"
@@ -73,6 +78,7 @@ std::string UsageText() {
         std::snprintf(line, sizeof line, "                %-17s %s\n", c.word, c.what);
         u += line;
     }
+    u += zelcli::MqttUsage();
     u += "Exit status: 0 after a stop, 1 when the program could not start or the port not open,\n"
          "2 on a usage error.\n"
          "Line settings:\n";
@@ -165,22 +171,19 @@ struct Options {
     double duration = -1;
     bool reconnect = true;
     std::vector<zel::TCommande> commandes;
+    zel::MqttSettings mqtt;
     bool help = false;
 };
 
 // False with the reason in `why`.
 bool LitOptions(int argc, char** argv, Options& o, std::string& why) {
     zel::ParsedArgs args;
-    if (!zelcli::ParseCommandArgs(argc, argv,
-                                  {{"port", true},
-                                   {"line", true},
-                                   {"dir", true},
-                                   {"duration", true},
-                                   {"no-reconnect", false},
-                                   {"do", true},
-                                   {"help", false}},
-                                  args, why))
-        return false;
+    std::vector<zel::OptionDef> defs = {{"port", true},     {"line", true},          {"dir", true},
+                                        {"duration", true}, {"no-reconnect", false}, {"do", true},
+                                        {"help", false}};
+    for (const auto& d : zelcli::MqttOptionDefs())
+        defs.push_back(d);
+    if (!zelcli::ParseCommandArgs(argc, argv, defs, args, why)) return false;
     o.help = args.has("help");
     if (o.help) return true;
     if (!args.operands.empty()) {
@@ -217,6 +220,7 @@ bool LitOptions(int argc, char** argv, Options& o, std::string& why) {
             o.commandes.push_back(c);
         }
     }
+    if (!zelcli::ReadMqttOptions(args, o.mqtt, why)) return false;
     if (o.port.empty()) {
         why = "--port is required";
         return false;
@@ -279,6 +283,11 @@ int run_log(int argc, char** argv) {
     // Given its port on the command line: the desktop's saved connection is not touched.
     zel::ConnectionPrefs().remember = false;
     zel::ConnectionPrefs().reconnect = o.reconnect;
+    // Published from the first count on; a broker out of reach is retried, never fatal.
+    if (o.mqtt.enabled) {
+        o.mqtt.swVersion = std::string("zelvanor ") + ZEL_VERSION;
+        zel::AttachPublisher(std::make_shared<zel::MqttPublisher>(o.mqtt));
+    }
 
     const bool connecte = zel::AppConnect(o.port, o.line);
     if (connecte) {

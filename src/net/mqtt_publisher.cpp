@@ -382,21 +382,25 @@ void MqttPublisher::SendDue(mosquitto* m) {
 }
 
 void MqttPublisher::Serve(mosquitto* m) {
-    std::chrono::steady_clock::time_point drainUntil{};
+    Clock::time_point drainUntil{};
     for (;;) {
-        SendDue(m);
-        bool stopping, reconnect, idle;
+        bool stopping, reconnect;
         {
             std::lock_guard lock(m_);
             stopping = stopping_;
             reconnect = reconnect_;
-            idle = queue_.empty() && retained_.empty() && !announce_;
         }
         if (reconnect) {
             mosquitto_disconnect(m);
             break;
         }
+        SendDue(m);
         if (stopping) {
+            bool idle;
+            {
+                std::lock_guard lock(m_);
+                idle = queue_.empty() && retained_.empty() && !announce_;
+            }
             // The counter's "offline" and the last counts go out first, if the broker takes them.
             if (drainUntil == Clock::time_point{}) drainUntil = Clock::now() + kStopDrain;
             if ((idle && retainedMids_.empty()) || Clock::now() > drainUntil) {

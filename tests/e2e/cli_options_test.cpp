@@ -18,7 +18,7 @@ TEST_F(CliOptions, UsageErrorsSayWhyFirst) {
     const std::string f = path("f.txt");
     const struct {
         std::string args;
-        const char* reason;
+        std::string reason;
     } cases[] = {
         {"", "zelvanor-cli: no command given"},
         {"frobnicate", "zelvanor-cli: unknown command 'frobnicate'"},
@@ -49,6 +49,25 @@ TEST_F(CliOptions, UsageErrorsSayWhyFirst) {
         {"log --port /dev/null --line 1 --duration soon",
          "zelvanor-cli log: --duration: soon is not a number of seconds"},
         {"log --port /dev/null --line 1 extra", "zelvanor-cli log: unexpected argument extra"},
+        {"log --port /dev/null --line 1 --mqtt http://pi.lan",
+         "zelvanor-cli log: --mqtt: http://pi.lan does not start with mqtt:// or mqtts://"},
+        {"log --port /dev/null --line 1 --mqtt mqtt://pi.lan:99999",
+         "zelvanor-cli log: --mqtt: mqtt://pi.lan:99999: the port 99999 is not a number from 1 "
+         "to 65535"},
+        {"log --port /dev/null --line 1 --mqtt mqtt://zel@",
+         "zelvanor-cli log: --mqtt: mqtt://zel@: no host name"},
+        {"log --port /dev/null --line 1 --mqtt-prefix home",
+         "zelvanor-cli log: --mqtt-prefix needs --mqtt"},
+        {"log --port /dev/null --line 1 --mqtt mqtt://pi.lan --ha-prefix ha/#",
+         "zelvanor-cli log: --ha-prefix: ha/# is no topic prefix (not empty, no + or #, no / at "
+         "either end)"},
+        {"log --port /dev/null --line 1 --mqtt mqtt://zel@pi.lan --mqtt-password-file " +
+             path("none"),
+         "zelvanor-cli log: --mqtt-password-file: cannot read " + path("none")},
+        {"log --port /dev/null --line 1 --mqtt mqtt://pi.lan --mqtt-password-file " + f,
+         "zelvanor-cli log: --mqtt-password-file: the broker URL names no user (mqtt://user@host)"},
+        {"log --port /dev/null --line 1 --mqtt mqtt://pi.lan --mqtt-ca " + f,
+         "zelvanor-cli log: --mqtt-ca: the broker URL must start with mqtts:// for TLS"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args);

@@ -102,7 +102,10 @@ TEST_F(MqttPublisherTest, BoundedQueueKeepsTheNewestCountsWhileTheBrokerIsAway) 
 TEST_F(MqttPublisherTest, ConnectionTestNamesWhatWentWrong) {
     ASSERT_TRUE(MakeTestCertificates(dir_));
     ASSERT_TRUE(Shell("mosquitto_passwd -b -c '" + dir_ + "/passwd' zel 's3cret:@' >/dev/null"));
-    MosquittoBroker tls(dir_, {.passwordFile = dir_ + "/passwd", .tlsDir = dir_});
+    MosquittoBroker::Options secure;
+    secure.passwordFile = dir_ + "/passwd";
+    secure.tlsDir = dir_;
+    MosquittoBroker tls(dir_, secure);
     ASSERT_TRUE(tls.start()) << tls.log();
     const int closed = FreeLoopbackPort();
 
@@ -126,7 +129,7 @@ TEST_F(MqttPublisherTest, ConnectionTestNamesWhatWentWrong) {
         SCOPED_TRACE(c.what);
         zel::MqttSettings s;
         std::string why;
-        ASSERT_TRUE(zel::ParseMqttUrl(c.url + std::to_string(tls.port()), s, why)) << why;
+        ASSERT_TRUE(zel::ParseMqttUrl(c.url + std::to_string(tls.tlsPort()), s, why)) << why;
         s.caFile = c.ca;
         const zel::MqttProblem p = zel::MqttTryConnect(s, 5000);
         EXPECT_EQ(p.kind, c.kind) << zel::MqttProblemText(p);
