@@ -145,6 +145,25 @@ std::string FormatChartValue(const std::string& format, double value) {
     return out;
 }
 
+std::vector<size_t> FindTimeGaps(const std::vector<double>& xs, double span) {
+    std::vector<size_t> gaps;
+    if (!(span > 0)) return gaps;
+    const double limit = kGapSpans * span;
+    for (size_t i = 1; i < xs.size(); ++i)
+        if (xs[i] - xs[i - 1] > limit) gaps.push_back(i);
+    return gaps;
+}
+
+double RoundStep(double minStep) {
+    if (!(minStep > 0) || !std::isfinite(minStep)) return 1;
+    double p = GetMan10(minStep);
+    for (;;) {
+        for (double m : {1.0, 2.0, 5.0})
+            if (m * p >= minStep * (1 - 1e-12)) return m * p;
+        p *= 10;
+    }
+}
+
 int32_t RoundToInt(double v) {
     if (std::isnan(v)) return 0;
     if (v >= 2147483647.0) return std::numeric_limits<int32_t>::max();
@@ -504,6 +523,19 @@ void TNiceChart::SetAxisTypeY(TSerieTypeAxis v) {
     Changed();
 }
 
+void TNiceChart::SetXGapSpan(double days) {
+    if (!(days > 0)) days = 0;
+    if (FXGapSpan == days) return;
+    FXGapSpan = days;
+    Changed();
+}
+
+void TNiceChart::SetAxisXProportional(bool v) {
+    if (FAxisXProportional == v) return;
+    FAxisXProportional = v;
+    Changed();
+}
+
 void TNiceChart::SetMinX(double V) {
     if (FMinX == V) return;
     FMinX = V;
@@ -559,6 +591,8 @@ const std::string& TNiceChart::XCaption(size_t i) const {
 void TNiceChart::ClearAxis() {
     XAxis.clear();
     YAxis.clear();
+    XGaps.clear();
+    XRoundLabels.clear();
     x_caption_made_.clear();
     x_columns_.clear();
     x_columns_n_ = 0;
@@ -749,26 +783,71 @@ void TNiceChart::BuildXAxis() {
     xs.resize(k);
     if (k == 0) return;
 
+    // Slots: one per value, one more per gap in time; in proportional mode one per step of the
+    // smallest difference between values (the class width) from the first value to the last.
+    const std::vector<size_t> gaps = FindTimeGaps(xs, FXGapSpan);
+    double slots = static_cast<double>(k + gaps.size());
+    double unit = 0;
+    if (FAxisXProportional && k > 1) {
+        for (size_t i = 1; i < k; ++i) {
+            const double d = xs[i] - xs[i - 1];
+            if (d > 0 && (unit == 0 || d < unit)) unit = d;
+        }
+        const double span = std::round((xs[k - 1] - xs[0]) / unit) + 1;
+        // Beyond a slot per pixel column the values themselves place the bars well enough.
+        if (std::isfinite(span) && span <= std::max<double>(w, static_cast<double>(k)) * 4)
+            slots = span;
+        else
+            unit = 0;
+    }
     double Scale;
     int dx;
     if (BarCount > 0) {
-        Scale = static_cast<double>(w) / k;
+        Scale = w / slots;
         dx = RoundToInt(Scale / 2);
         BarWidth = 2 * RoundToInt(Scale);
     } else {
         // A single distinct value has no spacing; it sits at the left edge.
-        Scale = k > 1 ? static_cast<double>(w) / (k - 1) : w;
+        Scale = slots > 1 ? w / (slots - 1) : w;
         dx = 0;
     }
     XAxis.resize(k);
+    size_t g = 0;
     for (size_t i = 0; i < k; ++i) {
+        while (g < gaps.size() && gaps[g] <= i)
+            ++g;
         TAxisInfo& a = XAxis[i];
         a.Value = xs[i];
-        a.Px = RoundToInt(i * Scale) + RcChart.Left + dx;
+        const double slot = unit > 0 ? (xs[i] - xs[0]) / unit : static_cast<double>(i + g);
+        a.Px = RoundToInt(slot * Scale) + RcChart.Left + dx;
         a.Py = RcChart.Bottom;
     }
+    // The empty slot of gap j lies just before its value, which moved right by j + 1 slots.
+    for (size_t j = 0; j < gaps.size(); ++j)
+        XGaps.push_back(RoundToInt((gaps[j] + j) * Scale) + RcChart.Left + dx);
     x_caption_made_.assign(k, false);
     MakeXColumns();
+    if (unit > 0 && FAxisTypeX != sDate) BuildRoundLabels(xs.front(), xs.back(), unit, Scale, dx);
+}
+
+void TNiceChart::BuildRoundLabels(double first, double last, double unit, double Scale, int dx) {
+    TextMeasurer& m = Measure();
+    // Room for the widest of the labels at either end, and a little more.
+    const int wide = std::max(m.TextWidth(FNormalFont, GetLabelX(first / FAxisXScale)),
+                              m.TextWidth(FNormalFont, GetLabelX(last / FAxisXScale))) +
+                     2 * kLabelGap;
+    const double px_per_value = Scale / unit;
+    const double step = RoundStep(std::max(unit, wide / px_per_value));
+    const double lo = first - unit / 2, hi = last + unit / 2;
+    for (double n = std::ceil(lo / step - 1e-9); n * step <= hi + step * 1e-9; n += 1) {
+        TAxisInfo a;
+        a.Value = n * step;
+        if (std::fabs(a.Value) < step * 1e-9) a.Value = 0;
+        a.Px = RoundToInt((a.Value - first) / unit * Scale) + RcChart.Left + dx;
+        a.Py = RcChart.Bottom;
+        a.Caption = GetLabelX(a.Value / FAxisXScale);
+        XRoundLabels.push_back(std::move(a));
+    }
 }
 
 size_t TNiceChart::FindXGraduation(double AX) const {

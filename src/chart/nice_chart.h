@@ -229,6 +229,14 @@ class TNiceChart {
     void SetFormatX(const std::string& v);
     const std::string& FormatY() const { return FFormatY; }
     void SetFormatY(const std::string& v);
+    // Time charts in one-per-value mode: a pause of more than kGapSpans spans (days) between
+    // two neighbouring X values is a gap, drawn as an empty slot with a break mark. 0: none.
+    double XGapSpan() const { return FXGapSpan; }
+    void SetXGapSpan(double days);
+    // Numbers in one-per-value mode (a distribution): graduations placed in proportion to their
+    // values, so missing classes leave room, and labels only at round values of that scale.
+    bool AxisXProportional() const { return FAxisXProportional; }
+    void SetAxisXProportional(bool v);
     double MinX() const { return FMinX; }
     bool MinXSet() const { return FSetMinX; }
     void SetMinX(double V);
@@ -256,6 +264,8 @@ class TNiceChart {
     void SelectRaz();
     // Lays out for the picture's size, paints into the sink, lays out again for the window.
     void CreateMetafile(MetafileSink& sink);
+    // The same at a size of the caller's (the size the chart is shown at).
+    void PaintPicture(MetafileSink& sink, int width, int height);
 
     // ---- Layout results, read by the painting and the tests
     int32_t MarkSize = 1;
@@ -270,6 +280,10 @@ class TNiceChart {
     TRect RcChart, RcLegend, RcTitle;
     TValueTranslator FXTranslate, FYTranslate;
     TRect CRect; // the selection rectangle shown; all zero: none
+    // Placed with the X axis: the pixel column of each break mark, and in proportional mode the
+    // labels at round values (Value, Px, Py, Caption), which replace the graduations' labels.
+    std::vector<int32_t> XGaps;
+    std::vector<TAxisInfo> XRoundLabels;
 
     static const TColor Colors1[14];
     static const TColor Colors2[14];
@@ -288,6 +302,7 @@ class TNiceChart {
     void BuildYAxis();
     void AdjustYAxis();
     void BuildXAxis();
+    void BuildRoundLabels(double first, double last, double unit, double Scale, int dx);
     void CalculateSeries();
     void MakeXColumns();
     std::string FormatLabel(double Value, TSerieTypeAxis type, const std::string& format) const;
@@ -296,6 +311,7 @@ class TNiceChart {
     void DrawTitle(Canvas& c);
     void DrawLegend(Canvas& c);
     void DrawXAxis(Canvas& c);
+    void DrawGapMarks(Canvas& c);
     void DrawYAxis(Canvas& c);
     void DrawChart(Canvas& c);
     void DrawSeries(Canvas& c, int Index);
@@ -336,6 +352,8 @@ class TNiceChart {
     bool FRotateX45 = false;
     double FMinX = 0;
     bool FSetMinX = true;
+    double FXGapSpan = 0;
+    bool FAxisXProportional = false;
     std::string FFormatX = "%5.3f", FFormatY = "%5.1f";
 };
 
@@ -343,6 +361,16 @@ class TNiceChart {
 double GetMan10(double Value);
 // Nice graduations: Lowest + i * Delta, i = 0 .. Count - 1, cover AMin .. AMax.
 void CalculateAxis(double AMin, double AMax, int Count, double& Delta, double& Lowest);
+// A gap in time is a pause longer than this many spans: a single missing or empty record is none.
+constexpr double kGapSpans = 2.5;
+// Indices i (from 1) of the sorted distinct values xs where xs[i] - xs[i - 1] > kGapSpans * span;
+// none when span is not positive.
+std::vector<size_t> FindTimeGaps(const std::vector<double>& xs, double span);
+// The round step of a scale: the smallest 1, 2 or 5 times a power of ten not below minStep.
+double RoundStep(double minStep);
+// Room kept between two horizontal X labels, in pixels.
+constexpr int kLabelGap = 4;
+
 // A printf-like label format with one numeric conversion applied to a double; "%%" is a percent
 // sign and a lone "%" at the end is dropped. Integer conversions show the value rounded.
 std::string FormatChartValue(const std::string& format, double value);

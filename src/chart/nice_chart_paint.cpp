@@ -93,34 +93,69 @@ void TNiceChart::DrawXAxis(Canvas& c) {
 
     const size_t n = XAxis.size();
     const int y0 = RcChart.Bottom + 4;
+    // Labels are drawn left to right; one that would start at or left of Last is skipped.
+    // Horizontal labels keep kLabelGap pixels apart. Rotated labels are parallel strips as high
+    // as the text: their graduations must lie (that height + a margin) / sin 45 degrees apart,
+    // or the strips touch whatever the texts' lengths.
     int Last = 0;
     const int w000 = FRotateX45 ? c.TextWidth("000") : 0;
+    const int rotated_step =
+        FRotateX45 ? RoundToInt(std::ceil((c.TextHeight("Ag") + kLabelGap / 2) / kSin45)) : 0;
+    int last_px = 0;
+    bool drawn = false;
+    // A date axis names the day once: a label on the same day as the previous one drawn shows
+    // the time only, and one that says the same as the previous one is not drawn again.
+    const bool dates = FAxisTypeX == sDate;
+    const size_t blank = dates ? FFormatX.find_last_of(' ') : std::string::npos;
+    const std::string time_format = blank != std::string::npos ? FFormatX.substr(blank + 1) : "";
+    double last_day = 0;
+    std::string last_text;
+    auto draw_label = [&](int px, const std::string& caption) {
+        if (caption.empty() || caption == last_text) return false;
+        if (!FRotateX45) {
+            const int tw = c.TextWidth(caption);
+            const int x = px - tw / 2;
+            if (Last >= x) return false;
+            c.TextOut(x, y0, caption);
+            Last = x + tw + kLabelGap;
+        } else {
+            const int d = RoundToInt(c.TextWidth(caption) * kSin45);
+            const int x = px - d;
+            if (Last >= x || (drawn && px - last_px < rotated_step)) return false;
+            RotTextOut(c, x, y0 + d, 45, caption);
+            Last = x + w000;
+        }
+        last_px = px;
+        last_text = caption;
+        drawn = true;
+        return true;
+    };
     // The label (if it fits) and the tick of graduation i.
     auto label_and_tick = [&](size_t i) {
         const TAxisInfo& a = XAxis[i];
         // Every label starts at or left of its graduation, so one at or left of Last is skipped
         // without being formatted or measured.
-        if (Last < a.Px) {
-            const std::string& caption = XCaption(i);
-            if (!FRotateX45) {
-                const int tw = c.TextWidth(caption);
-                const int x = a.Px - tw / 2;
-                if (Last < x) {
-                    c.TextOut(x, y0, caption);
-                    Last = x + tw;
-                }
-            } else {
-                const int d = RoundToInt(c.TextWidth(caption) * kSin45);
-                const int x = a.Px - d;
-                if (Last < x) {
-                    RotTextOut(c, x, y0 + d, 45, caption);
-                    Last = x + w000;
-                }
+        if (XRoundLabels.empty() && Last < a.Px &&
+            (!FRotateX45 || !drawn || a.Px - last_px >= rotated_step)) {
+            const double v = a.Value / FAxisXScale;
+            const double day = std::floor(v);
+            if (!time_format.empty() && drawn && day == last_day) {
+                draw_label(a.Px, FormatLabel(v, sDate, time_format));
+            } else if (draw_label(a.Px, XCaption(i))) {
+                last_day = day;
             }
         }
+        if (XRoundLabels.empty()) {
+            c.MoveTo(a.Px, a.Py);
+            c.LineTo(a.Px, a.Py + 2);
+        }
+    };
+    for (const TAxisInfo& a : XRoundLabels) {
+        draw_label(a.Px, a.Caption);
         c.MoveTo(a.Px, a.Py);
         c.LineTo(a.Px, a.Py + 2);
-    };
+    }
+    DrawGapMarks(c);
     // Graduations closer than a pixel share a column: the first of a column stands for it (the
     // others would be drawn at the same place), so the work follows the pixels, not the points.
     // The layout lists the columns; graduations changed since are grouped here.
@@ -148,6 +183,29 @@ void TNiceChart::DrawXAxis(Canvas& c) {
         }
         SetPen(c, TPen{clBlack, pen_.Width, pen_.Style});
     }
+}
+
+// A break in the X axis where time is missing: the axis cut by two slanted strokes, and a dotted
+// line up the plot so the pause shows among many bars too.
+void TNiceChart::DrawGapMarks(Canvas& c) {
+    if (XGaps.empty()) return;
+    const TPen pen = pen_;
+    const TBrush brush = brush_;
+    const int b = RcChart.Bottom;
+    for (const int x : XGaps) {
+        SetPen(c, TPen{kGridColor, 1, TPenStyle::Dot});
+        c.MoveTo(x, RcChart.Top);
+        c.LineTo(x, b - 3);
+        SetBrush(c, TBrush{color_, TBrushStyle::Solid, 0});
+        c.FillRect(TRect{x - 3, b - 2, x + 4, b + 3});
+        SetPen(c, TPen{clBlack, 1, TPenStyle::Solid});
+        c.MoveTo(x - 5, b + 4);
+        c.LineTo(x - 1, b - 4);
+        c.MoveTo(x + 1, b + 4);
+        c.LineTo(x + 5, b - 4);
+    }
+    SetPen(c, pen);
+    SetBrush(c, brush);
 }
 
 void TNiceChart::DrawYAxis(Canvas& c) {
@@ -360,6 +418,14 @@ void TNiceChart::CreateMetafile(MetafileSink& sink) {
     InternalPaint(c);
     sink.End();
     // Back to the window's layout; its points are placed when next needed.
+    Relayout();
+}
+
+void TNiceChart::PaintPicture(MetafileSink& sink, int width, int height) {
+    Calculate(width, height);
+    Canvas& c = sink.Begin(width, height);
+    InternalPaint(c);
+    sink.End();
     Relayout();
 }
 

@@ -52,6 +52,25 @@ enum class ProgramText : int32_t {
     MqttStateConnected = 40,   // status bar
     MqttStateConnecting = 41,  // status bar
     MqttStateUnreachable = 42, // status bar
+    CopyChart = 43,            // menus and the charts' context menu
+    SaveChartAs = 44,
+    ExportRecords = 45,
+    ChartSaved = 46,           // + file name
+    RecordsExported = 47,      // + number + file name
+    FileNotWritten = 48,       // + file name
+    AxisPercentOfRecords = 49, // Y axis of the distribution
+    AxisCountsPerMinute = 50,  // X axis of the distribution
+    AxisDoseRate = 51,         // X axis of the distribution
+    RecordsSpan = 52,          // label of the statistics page
+    SpanFrom = 53,             // number + this + first date
+    SpanTo = 54,               // + last date
+    HelpNotOpened = 55,        // + path
+    HelpMissing = 56,          // + path
+    ReportMenu = 57,           // Counter menu
+    ReportSaveAs = 58,         // report viewer
+    ReportClose = 59,          // report viewer
+    ReportWritten = 60,        // journal, + file name
+    NoReport = 61,
 };
 
 // The text in the loaded language, or the built-in French one. Main thread.

@@ -178,6 +178,20 @@ QImage ChartWidget::createImage() {
     return sink.image();
 }
 
+QByteArray ChartWidget::createSvg(QSize size) {
+    if (!chart_ || size.isEmpty()) return {};
+    SvgSink sink;
+    chart_->PaintPicture(sink, size.width(), size.height());
+    return sink.data();
+}
+
+QImage ChartWidget::createImage(QSize size) {
+    if (!chart_ || size.isEmpty()) return {};
+    ImageSink sink;
+    chart_->PaintPicture(sink, size.width(), size.height());
+    return sink.image();
+}
+
 void ChartWidget::copyToClipboard() {
     if (!chart_) return;
     auto* md = new QMimeData;

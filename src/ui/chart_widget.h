@@ -30,6 +30,9 @@ class ChartWidget : public QWidget, public zel::ChartHost {
     QImage createImage();
     // Puts the SVG and a PNG of the vector picture on the clipboard.
     void copyToClipboard();
+    // The picture at a given size (the size shown: size()), as SVG or as an image.
+    QByteArray createSvg(QSize size);
+    QImage createImage(QSize size);
 
     // Mouse reports in widget pixels (button: Qt::MouseButton value).
     std::function<void(int button, int x, int y)> onMouseDown;

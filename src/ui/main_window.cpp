@@ -30,6 +30,7 @@
 #include "settings/config.h"
 #include "settings/texts.h"
 #include "ui/about_box.h"
+#include "ui/chart_menus.h"
 #include "ui/chart_widget.h"
 #include "ui/connection_dialog.h"
 #include "ui/param_gamma_dialog.h"
@@ -99,6 +100,7 @@ Tprincipal::Tprincipal(QWidget* parent) : QMainWindow(parent) {
     BuildPages(client);
     BuildBottom(client);
     BuildMenus();
+    AttachChartMenus(*this);
 
     FlipTimer.setSingleShot(false);
     connect(&FlipTimer, &QTimer::timeout, this, [this] {

@@ -109,11 +109,26 @@ bool QtDialogs::openFile(const std::string& title, const std::string& dir,
     return true;
 }
 
+namespace {
+// The extension of a filter's first pattern: "PNG picture (*.png)" -> "png"; "txt" without one.
+QString SuffixOf(const QString& filter) {
+    const qsizetype i = filter.indexOf("*.");
+    if (i < 0) return QStringLiteral("txt");
+    qsizetype e = i + 2;
+    while (e < filter.size() && filter[e].isLetterOrNumber())
+        ++e;
+    return e > i + 2 ? filter.mid(i + 2, e - i - 2) : QStringLiteral("txt");
+}
+} // namespace
+
 bool QtDialogs::save(const std::string& title, const std::string& dir, const std::string& filter,
                      std::string& path, bool confirm) {
     QFileDialog d(Parent(), ToQt(title), ToQt(dir), ToQt(filter));
     d.setAcceptMode(QFileDialog::AcceptSave);
-    d.setDefaultSuffix("txt");
+    // A name typed without extension takes the one of the filter picked.
+    d.setDefaultSuffix(SuffixOf(ToQt(filter)));
+    QObject::connect(&d, &QFileDialog::filterSelected, &d,
+                     [&d](const QString& f) { d.setDefaultSuffix(SuffixOf(f)); });
     if (!confirm) d.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (!path.empty()) d.selectFile(ToQt(path));
     if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return false;
