@@ -9,7 +9,8 @@ source scripts/install_packages.sh
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6-dev xvfb xauth clang-format locales
-          libmosquitto-dev mosquitto mosquitto-clients nlohmann-json3-dev openssl pkg-config)
+          libmosquitto-dev mosquitto mosquitto-clients nlohmann-json3-dev openssl pkg-config
+          libcurl4-openssl-dev)
 install_packages "${packages[@]}"
 
 # generate_locales NAME...: generates those of the UTF-8 locales named (fr_FR.UTF-8) that

@@ -32,6 +32,7 @@ const SectionName kSections[] = {
     {FenetreParamVORN, "ParametreVORN"},
     {FenetreParamGS, "ParametreGS"},
     {TextesProgramme, "Textes"},
+    {TextesCartes, "Cartes"},
 };
 
 bool SameIgnoringCase(const std::string& a, const char* b) {

@@ -18,6 +18,7 @@ enum TFenetre : uint8_t {
     FenetreParamVORN = 6,  // "ParametreVORN"
     FenetreParamGS = 7,    // "ParametreGS"
     TextesProgramme = 8,   // "Textes": texts added beside the program messages
+    TextesCartes = 9,      // "Cartes": the journal texts of the map uploads
 };
 
 // The window sections of the loaded file, each preceded by its section line. Main thread.
