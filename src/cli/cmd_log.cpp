@@ -1,5 +1,5 @@
 // zelvanor-cli log --port PATH --line N|MODEL [--dir DIR] [--duration SECONDS] [--no-reconnect]
-//                  [--do WORD]... [--mqtt URL [MQTT options]]
+//                  [--do WORD]... [--mqtt URL [MQTT options]] [radiation map options]
 // The desktop program without its windows: connects to a counter, identifies it, keeps its
 // capture file and the journal, and prints every journal line as the status box shows it.
 #include <charconv>
@@ -18,9 +18,11 @@
 #include "base/text_util.h"
 #include "base/textfile.h"
 #include "cli/commands.h"
+#include "cli/map_options.h"
 #include "cli/mqtt_options.h"
 #include "model/model.h"
 #include "net/live_publishers.h"
+#include "net/map_publisher.h"
 #include "net/mqtt_publisher.h"
 #include "session/emission.h"
 #include "session/session_globals.h"
@@ -64,6 +66,7 @@ std::string UsageText() {
     std::string u =
         "Usage: zelvanor-cli log --port PATH --line N|MODEL [--dir DIR] [--duration SECONDS]\n"
         "                        [--no-reconnect] [--do WORD]... [--mqtt URL ...]\n"
+        "                        [radiation map options]\n"
         "  Connects to the counter on PATH with line setting N, identifies it and logs its counts\n"
         "  until SIGINT, SIGTERM or the duration has passed. Every journal line is printed.\n"
         "  A counter whose line fails (cable pulled, adapter unplugged) is reopened by itself,\n"
@@ -79,6 +82,7 @@ std::string UsageText() {
         u += line;
     }
     u += zelcli::MqttUsage();
+    u += zelcli::MapOptionsUsage();
     u += "Exit status: 0 after a stop, 1 when the program could not start or the port not open,\n"
          "2 on a usage error.\n"
          "Line settings:\n";
@@ -172,6 +176,7 @@ struct Options {
     bool reconnect = true;
     std::vector<zel::TCommande> commandes;
     zel::MqttSettings mqtt;
+    zel::MapUploadSettings maps;
     bool help = false;
 };
 
@@ -182,6 +187,8 @@ bool LitOptions(int argc, char** argv, Options& o, std::string& why) {
                                         {"duration", true}, {"no-reconnect", false}, {"do", true},
                                         {"help", false}};
     for (const auto& d : zelcli::MqttOptionDefs())
+        defs.push_back(d);
+    for (const auto& d : zelcli::MapOptionDefs())
         defs.push_back(d);
     if (!zelcli::ParseCommandArgs(argc, argv, defs, args, why)) return false;
     o.help = args.has("help");
@@ -229,7 +236,7 @@ bool LitOptions(int argc, char** argv, Options& o, std::string& why) {
         why = "--line is required";
         return false;
     }
-    return true;
+    return zelcli::ReadMapOptions(args, o.maps, why);
 }
 
 // The main thread of the command line. A stop asked for, or the end of --duration, while a
@@ -288,6 +295,7 @@ int run_log(int argc, char** argv) {
         o.mqtt.swVersion = std::string("zelvanor ") + ZEL_VERSION;
         zel::AttachPublisher(std::make_shared<zel::MqttPublisher>(o.mqtt));
     }
+    if (o.maps.any()) zel::AttachPublisher(std::make_shared<zel::MapPublisher>(o.maps));
 
     const bool connecte = zel::AppConnect(o.port, o.line);
     if (connecte) {

@@ -49,6 +49,11 @@ void MapUploader::AddCount(int32_t cpm, double usvPerCpm, int64_t utcSeconds) {
     lastUtc_ = utcSeconds;
 }
 
+void MapUploader::ForgetCounts() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    interval_ = Sums{};
+}
+
 UploadOutcome MapUploader::Send(MapService s, const MapReading& r) {
     if (stop_) return {UploadProblem::Aborted, ""};
     switch (s) {
@@ -119,8 +124,17 @@ std::string MapUploader::Describe(MapService s, const UploadOutcome& o) const {
     return "";
 }
 
-void MapUploader::Report(MapService s, const UploadOutcome& o, double cpm) {
+void MapUploader::Report(MapService s, UploadOutcome o, double cpm) {
     if (o.problem == UploadProblem::Aborted || !journal_) return;
+    // The server's words may repeat what was sent, as it was sent or URL-encoded: no secret
+    // goes to the journal.
+    for (const std::string* secret : {&settings_.radmon.password, &settings_.safecast.apiKey}) {
+        if (secret->empty()) continue;
+        for (const std::string& form : {*secret, UrlEncode(*secret)})
+            for (size_t p = o.detail.find(form); p != std::string::npos;
+                 p = o.detail.find(form, p + 3))
+                o.detail.replace(p, form.size(), "***");
+    }
     ServiceState& st = state_[static_cast<int>(s)];
     std::string line;
     if (o.problem == UploadProblem::None) {
@@ -136,14 +150,7 @@ void MapUploader::Report(MapService s, const UploadOutcome& o, double cpm) {
             line = Describe(s, o) + FillIn(texts_[MapText::NextTry], Seconds(intervalMs_));
         st.lastFailure = kind;
     }
-    if (line.empty()) return;
-    // The server's words may repeat what was sent; no secret goes to the journal.
-    for (const std::string* secret : {&settings_.radmon.password, &settings_.safecast.apiKey}) {
-        if (secret->empty()) continue;
-        for (size_t p = line.find(*secret); p != std::string::npos; p = line.find(*secret, p))
-            line.replace(p, secret->size(), "***");
-    }
-    journal_(std::string(MapServiceName(s)) + ": " + line);
+    if (!line.empty()) journal_(std::string(MapServiceName(s)) + ": " + line);
 }
 
 MapUploadThread::MapUploadThread(MapUploadSettings settings, MapTexts texts, MapJournal journal,

@@ -48,6 +48,9 @@ class MapUploader {
     // Ends the interval: its mean goes to each service, unless no count came during it.
     void EndInterval();
 
+    // Drops the counts of the interval under way. Any thread.
+    void ForgetCounts();
+
     // Ends a transfer in progress, and any later one at once. Any thread.
     void RequestStop() { stop_ = true; }
 
@@ -70,7 +73,7 @@ class MapUploader {
         std::string lastFailure; // the kind last journalled; empty after a success
         bool accepted = false;   // at least one upload went through
     };
-    void Report(MapService s, const UploadOutcome& o, double cpm);
+    void Report(MapService s, UploadOutcome o, double cpm);
     bool Enabled(MapService s) const;
 
     MapUploadSettings settings_;
@@ -103,6 +106,7 @@ class MapUploadThread {
     void AddCount(int32_t cpm, double usvPerCpm, int64_t utcSeconds) {
         uploader_.AddCount(cpm, usvPerCpm, utcSeconds);
     }
+    void ForgetCounts() { uploader_.ForgetCounts(); }
 
   private:
     void Run();

@@ -285,7 +285,8 @@ TEST_F(MapUploadTest, GmcmapAverageRunsSinceItsLastAcceptedUpload) {
 TEST_F(MapUploadTest, NoSecretReachesTheJournalEvenWhenTheServerRepeatsIt) {
     MapUploadSettings s = AllThree();
     MapUploader up = Uploader(s);
-    maps_.Script("/radmon.php", {{200, "Bad value for user shed-pi password p@ss word&1"}});
+    // One repeats the password as it was sent in the query, the other the key as it is.
+    maps_.Script("/radmon.php", {{200, "Bad value for user shed-pi password p%40ss%20word%261"}});
     maps_.Script("/log2.asp", {{404, ""}});
     maps_.Script("/measurements.json", {{422, "api_key=k3y+Secret is not valid"}});
     up.AddCount(10, 0.0057, kT0);
@@ -306,6 +307,7 @@ TEST_F(MapUploadTest, NoSecretReachesTheJournalEvenWhenTheServerRepeatsIt) {
     EXPECT_EQ(j[3].rfind("radmon.org: connexion à 127.0.0.1:1 impossible : ", 0), 0u) << j[3];
     for (const auto& l : j) {
         EXPECT_EQ(l.find("p@ss"), std::string::npos) << l;
+        EXPECT_EQ(l.find("p%40ss"), std::string::npos) << l;
         EXPECT_EQ(l.find("k3y"), std::string::npos) << l;
     }
 }
