@@ -148,7 +148,7 @@ TEST_F(CliMaps, AMapThatNeverAnswersHoldsNeitherTheCountsNorTheStop) {
         return r;
     });
     ShortInterval interval("1500");
-    Child sim(ZEL_SIM, {"--model", "VORN8", "--period-ms", "700", "--first-count-ms", "2000"});
+    Child sim(ZEL_SIM, {"--model", "VORN8", "--period-ms", "1100", "--first-count-ms", "2000"});
     ASSERT_TRUE(sim.started());
     const std::string port = StartSim(sim);
     ASSERT_FALSE(port.empty());
@@ -163,7 +163,7 @@ TEST_F(CliMaps, AMapThatNeverAnswersHoldsNeitherTheCountsNorTheStop) {
     cli.WaitFor([](const std::string&) { return false; }, 100);
     const size_t before = cli.Count("<- CM=");
     EXPECT_TRUE(
-        cli.WaitFor([&](const std::string&) { return cli.Count("<- CM=") >= before + 4; }, 10000));
+        cli.WaitFor([&](const std::string&) { return cli.Count("<- CM=") >= before + 3; }, 10000));
     EXPECT_EQ(server.requests().size(), 1u);
     EXPECT_EQ(cli.Stop(SIGTERM, 10000), 0);
 }
