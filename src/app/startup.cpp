@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "app/connection_state.h"
+#include "app/map_prefs.h"
 #include "app/session_link.h"
 #include "base/numfmt.h"
 #include "base/ports.h"
@@ -269,6 +270,7 @@ bool AppShutdown() {
     // The publishers send the counter's "offline" and what they still hold, and journal what
     // they could not send, before the journal is written.
     DetachAllPublishers();
+    StopMapTests();
     // Counts the capture refused since the clock went back are told before the journal goes.
     if (Thread_ES) TellClockBackCounts(*Thread_ES);
     // A journal that cannot be written is reported; the session must still stop below.

@@ -193,7 +193,7 @@ bool LoadTextFile(const std::string& path, TextList& lines, int* err) {
     return true;
 }
 
-bool AtomicWriteFile(const std::string& path, std::string_view bytes, int* err) {
+bool AtomicWriteFile(const std::string& path, std::string_view bytes, int* err, unsigned mode) {
     static std::atomic<unsigned> serial{0};
     const std::string tmp =
         path + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(serial++);
@@ -203,7 +203,8 @@ bool AtomicWriteFile(const std::string& path, std::string_view bytes, int* err) 
         if (err) *err = e;
         return false;
     };
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd =
+        ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, static_cast<mode_t>(mode));
     if (fd < 0) {
         if (err) *err = errno;
         return false;

@@ -28,7 +28,9 @@ bool LoadTextFile(const std::string& path, TextList& lines, int* err = nullptr);
 // Replaces `path` atomically: a sibling temporary file is written, flushed to disk and renamed
 // over the target, so the file holds either its old or its new content, never a part.
 // On failure the old file is untouched, the temporary removed, and *err holds the errno.
-bool AtomicWriteFile(const std::string& path, std::string_view bytes, int* err = nullptr);
+// `mode`: the new file's permissions (0600 for a file that holds a password), before the umask.
+bool AtomicWriteFile(const std::string& path, std::string_view bytes, int* err = nullptr,
+                     unsigned mode = 0644);
 // Removes from `dir` the temporaries of saves that were cut short ("<name>.tmp<pid>_<n>" whose
 // process is no longer running) and returns how many. Those of live processes are left alone.
 int RemoveStaleTemporaries(const std::string& dir);

@@ -23,8 +23,28 @@ enum class MapText : int32_t {
     CannotConnect = 12, // "%s" the server, followed by the system's words
     NetworkError = 13,  // "%s" the server, followed by the system's words
     NextTry = 14,       // "%s" the seconds until the next interval
+    // The preferences' radiation map settings.
+    PrefMaps = 15,
+    PrefRadmon = 16,
+    PrefUser = 17,
+    PrefPassword = 18,
+    PrefGmcmap = 19,
+    PrefAccount = 20,
+    PrefCounter = 21,
+    PrefSafecast = 22,
+    PrefApiKey = 23,
+    PrefLatitude = 24,
+    PrefLongitude = 25,
+    PrefDevice = 26,
+    PrefUploadEvery = 27,
+    PrefTest = 28,
+    TestSending = 29,
+    TestPassed = 30, // followed by the service's answer in words
+    TestFailed = 31, // followed by the problem in words
+    TestNoReading = 32,
+    PrefSecretsKept = 33,
 };
-constexpr int kMapTextCount = 14;
+constexpr int kMapTextCount = 33;
 
 // The text in the loaded language, or the built-in French one. Main thread.
 std::string GetMapText(MapText t);

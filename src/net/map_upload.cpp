@@ -92,7 +92,16 @@ void MapUploader::EndInterval() {
     }
 }
 
-std::string MapUploader::Describe(MapService s, const UploadOutcome& o) const {
+std::string MapUploader::Describe(MapService s, UploadOutcome o) const {
+    // The server's words may repeat what was sent, as it was sent or URL-encoded: no secret
+    // is shown or journalled.
+    for (const std::string* secret : {&settings_.radmon.password, &settings_.safecast.apiKey}) {
+        if (secret->empty()) continue;
+        for (const std::string& form : {*secret, UrlEncode(*secret)})
+            for (size_t p = o.detail.find(form); p != std::string::npos;
+                 p = o.detail.find(form, p + 3))
+                o.detail.replace(p, form.size(), "***");
+    }
     const std::string host = UrlHost(s == MapService::Radmon   ? settings_.radmon.url
                                      : s == MapService::Gmcmap ? settings_.gmcmap.url
                                                                : settings_.safecast.url);
@@ -124,17 +133,8 @@ std::string MapUploader::Describe(MapService s, const UploadOutcome& o) const {
     return "";
 }
 
-void MapUploader::Report(MapService s, UploadOutcome o, double cpm) {
+void MapUploader::Report(MapService s, const UploadOutcome& o, double cpm) {
     if (o.problem == UploadProblem::Aborted || !journal_) return;
-    // The server's words may repeat what was sent, as it was sent or URL-encoded: no secret
-    // goes to the journal.
-    for (const std::string* secret : {&settings_.radmon.password, &settings_.safecast.apiKey}) {
-        if (secret->empty()) continue;
-        for (const std::string& form : {*secret, UrlEncode(*secret)})
-            for (size_t p = o.detail.find(form); p != std::string::npos;
-                 p = o.detail.find(form, p + 3))
-                o.detail.replace(p, form.size(), "***");
-    }
     ServiceState& st = state_[static_cast<int>(s)];
     std::string line;
     if (o.problem == UploadProblem::None) {

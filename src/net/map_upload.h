@@ -58,8 +58,8 @@ class MapUploader {
     // journalled.
     UploadOutcome Send(MapService s, const MapReading& r);
 
-    // The journal's words for an outcome (without the service's name).
-    std::string Describe(MapService s, const UploadOutcome& o) const;
+    // The journal's words for an outcome (without the service's name); no secret in them.
+    std::string Describe(MapService s, UploadOutcome o) const;
 
     const MapUploadSettings& settings() const { return settings_; }
 
@@ -73,7 +73,7 @@ class MapUploader {
         std::string lastFailure; // the kind last journalled; empty after a success
         bool accepted = false;   // at least one upload went through
     };
-    void Report(MapService s, UploadOutcome o, double cpm);
+    void Report(MapService s, const UploadOutcome& o, double cpm);
     bool Enabled(MapService s) const;
 
     MapUploadSettings settings_;

@@ -30,7 +30,10 @@ TEST(MapTexts, ShippedFilesHaveEveryTextFrenchAsBuiltIn) {
     for (int i = 1; i <= kMapTextCount; ++i) {
         const auto t = static_cast<MapText>(i);
         EXPECT_FALSE(en[t].empty()) << i;
-        EXPECT_NE(en[t], builtIn[t]) << i;
+        // The names of the coordinates are the same words in both languages.
+        if (t != MapText::PrefLatitude && t != MapText::PrefLongitude) {
+            EXPECT_NE(en[t], builtIn[t]) << i;
+        }
         // Every "%s" of the French text has its place in the English one.
         const auto count = [](const std::string& s) {
             size_t n = 0;
