@@ -4,6 +4,7 @@
 #include <QThread>
 
 #include "app/app.h"
+#include "app/map_prefs.h"
 #include "ui/about_box.h"
 #include "ui/connection_dialog.h"
 #include "ui/main_window.h"
@@ -70,6 +71,8 @@ bool CreateWindows(const std::string& exeDir) {
         w.Principal = nullptr;
         return false;
     }
+    // The desktop's own map settings (zelvanor-cli takes its own from its command line).
+    zel::StartMapUploads();
     w.Principal->ApplyTexts();
     w.Principal->UpdateFromModel();
     w.cg_a_propos = new Tcg_a_propos(w.Principal);
