@@ -115,6 +115,9 @@ std::string PortListLabel(const std::string& port);
 erreur_programme StatCSV(const TCaptureList& F, double FacteurConversion, TTypeCompteur Compteur);
 // The fields of the "Statistiques" page from a statistics value, in the regional format.
 void ShowStatisticsFields(const Statistics& s);
+// The axis titles of the four charts: units in the display's unit (Fichier_conf.tab_CPM) and the
+// distribution's axes in the language of the moment.
+void ShowChartTitles();
 
 // Statistics and the history and distribution charts of F (busy pointer meanwhile).
 erreur_programme Rafraichir_affichage(const TCaptureList& F, double Conversion,

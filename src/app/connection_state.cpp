@@ -89,7 +89,7 @@ std::string TimeText(TDateTime t) {
     const RegionalSettings& r = Regional();
     const TDateTime now = Clock().now();
     const bool today = static_cast<int64_t>(t) == static_cast<int64_t>(now);
-    return FormatDateTime(today ? "HH:NN" : "YYYY/MM/DD HH:NN", t, r.date_sep, r.time_sep);
+    return FormatDateTime(today ? "HH:NN" : r.short_date + " HH:NN", t, r.date_sep, r.time_sep);
 }
 
 // The date of the last count received, else of the last line; 0 when nothing came.

@@ -9,6 +9,7 @@
 #include "app/session_link.h"
 #include "base/numfmt.h"
 #include "base/ports.h"
+#include "base/regional.h"
 #include "base/textfile.h"
 #include "chart/nice_chart.h"
 #include "model/model.h"
@@ -93,24 +94,32 @@ TNiceSeries* CreeGraphique(std::unique_ptr<TNiceChart>& chart, const ChartSetup&
 
 void CreeGraphiques() {
     TprincipalModel& p = Principal;
+    // Dates as every window writes them: the regional short date and the time.
+    const std::string dates = Regional().short_date + " HH:NN";
     SerieComptageMn = CreeGraphique(
-        g_charts[0], {true, sDate, false, sfloat, true, "dd/mm/yy hh:nn", "%.0f", false});
+        g_charts[0], {true, sDate, false, sfloat, true, dates.c_str(), "%.0f", false});
     p.chartComptageMn = g_charts[0].get();
     p.chartComptageMn_visible = Fichier_conf.tab_CPM;
 
     SerieComptageSV = CreeGraphique(
-        g_charts[1], {true, sDate, false, sfloat, true, "dd/mm/yy hh:nn", "%5.3f", false});
+        g_charts[1], {true, sDate, false, sfloat, true, dates.c_str(), "%5.3f", false});
     p.chartComptageSV = g_charts[1].get();
     p.chartComptageSV_visible = !Fichier_conf.tab_CPM;
+    // A VORN counts every minute: a pause in the live counts shows as a break.
+    for (int i = 0; i < 2; ++i)
+        g_charts[i]->SetXGapSpan(1.0 / (24 * 60));
 
     // The history chart's mouse handlers are the front end's (ChartMouseClickDown ...).
-    SerieHisto = CreeGraphique(g_charts[2],
-                               {true, sDate, false, sfloat, true, "dd/mm/yy hh:nn", "%.0f", true});
+    SerieHisto =
+        CreeGraphique(g_charts[2], {true, sDate, false, sfloat, true, dates.c_str(), "%.0f", true});
     p.chartHisto = g_charts[2].get();
 
-    SerieGauss = CreeGraphique(g_charts[3],
-                               {false, sfloat, true, sPerCent, false, "%5.3f", "%5.1f%%", true});
+    // The distribution names both axes and spaces its classes on a scale with round labels.
+    SerieGauss =
+        CreeGraphique(g_charts[3], {true, sfloat, true, sPerCent, false, "%5.3f", "%5.1f%%", true});
+    g_charts[3]->SetAxisXProportional(true);
     p.chartGauss = g_charts[3].get();
+    ShowChartTitles();
 }
 
 // The display steps that show the configuration.

@@ -7,6 +7,7 @@
 #include "model/model.h"
 #include "records/statistics.h"
 #include "settings/config.h"
+#include "settings/texts.h"
 
 namespace zel {
 namespace {
@@ -36,6 +37,20 @@ void ClearSeries() {
 
 } // namespace
 
+void ShowChartTitles() {
+    const TprincipalModel& p = Principal;
+    const bool cpm = Fichier_conf.tab_CPM;
+    // Units are the same in every language.
+    if (p.chartComptageMn) p.chartComptageMn->SetAxisYTitle("CPM");
+    if (p.chartComptageSV) p.chartComptageSV->SetAxisYTitle("µSv/h");
+    if (p.chartHisto) p.chartHisto->SetAxisYTitle(cpm ? "CPM" : "µSv/h");
+    if (p.chartGauss) {
+        p.chartGauss->SetAxisYTitle(GetProgramText(ProgramText::AxisPercentOfRecords));
+        p.chartGauss->SetAxisXTitle(
+            GetProgramText(cpm ? ProgramText::AxisCountsPerMinute : ProgramText::AxisDoseRate));
+    }
+}
+
 void ShowStatisticsFields(const Statistics& s) {
     TprincipalModel& p = Principal;
     p.cg_moyenne_cpm.clear();
@@ -45,18 +60,21 @@ void ShowStatisticsFields(const Statistics& s) {
     p.cg_date_max.clear();
     p.cg_ecart_type_CPM.clear();
     p.cg_ecart_type_SV.clear();
+    p.records_span.clear();
     // A failed computation leaves the count of the last good one.
     if (!s.valid) return;
     p.cg_nb_events = std::to_string(s.events);
     if (s.events < 1) return;
+    p.records_span = std::to_string(s.events) + GetProgramText(ProgramText::SpanFrom) +
+                     RegionalDateTime(s.first_date) + GetProgramText(ProgramText::SpanTo) +
+                     RegionalDateTime(s.last_date);
     const RegionalSettings& r = Regional();
     const char ds = r.decimal_sep;
     p.cg_moyenne_cpm = FormatFloat("###0.#", s.mean_cpm, ds);
     p.cg_moyenne_Sv = FormatFloat("###0.####", s.mean_usvh, ds);
     p.Cg_max_CPM = FormatFloat("######", s.max_cpm, ds);
     p.Cg_Max_SV = FormatFloat("###0.####", s.max_usvh, ds);
-    if (s.max_date != 0)
-        p.cg_date_max = FormatDateTime("YYYY/MM/DD HH:NN", s.max_date, r.date_sep, r.time_sep);
+    if (s.max_date != 0) p.cg_date_max = RegionalDateTime(s.max_date);
     p.cg_ecart_type_CPM = FormatFloat("###0.####", s.sd_cpm, ds);
     p.cg_ecart_type_SV = FormatFloat("###0.####", s.sd_usvh, ds);
 }
@@ -69,6 +87,15 @@ erreur_programme StatCSV(const TCaptureList& F, double FacteurConversion, TTypeC
     ClearSeries();
     if (SerieHisto) SerieHisto->Chart->SetFormatY(cpm ? "%.0f" : "%5.3f");
     if (SerieGauss) SerieGauss->Chart->SetFormatX(cpm ? "%5.0f%" : "%5.3f%");
+    ShowChartTitles();
+    // A pause in the history is one longer than the longest period of its records.
+    if (SerieHisto) {
+        int32_t longest = 0;
+        const int64_t from = DateMs(Fichier_conf.date_deb), to = DateMs(Fichier_conf.date_fin);
+        for (const TCaptureList::Entry& e : F)
+            if (e.Valide && e.ms >= from && e.ms <= to) longest = std::max(longest, e.Duree);
+        SerieHisto->Chart->SetXGapSpan(longest / 86400.0);
+    }
     Statistics s;
     try {
         const double histo_factor = cpm ? 1.0 : FacteurConversion;

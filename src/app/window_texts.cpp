@@ -132,6 +132,7 @@ void Applique(TFenetre fenetre, const std::vector<std::string>& defauts,
 
 void ChangeLangue() {
     Applique(FenetrePrincipal, DefautsPrincipal(), Principal.textes);
+    ShowChartTitles();
     ModelChanged(ModelWindow::Main);
 }
 

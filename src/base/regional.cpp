@@ -47,6 +47,7 @@ RegionalSettings SystemRegional() {
     if (loc != static_cast<locale_t>(0)) {
         r.date_sep = separator_of(nl_langinfo_l(D_FMT, loc), '/');
         r.time_sep = separator_of(nl_langinfo_l(T_FMT, loc), ':');
+        r.short_date = ShortDatePattern(nl_langinfo_l(D_FMT, loc));
         const char* radix = nl_langinfo_l(RADIXCHAR, loc);
         if (radix && radix[0] && !radix[1] && static_cast<unsigned char>(radix[0]) < 128)
             r.decimal_sep = radix[0];
@@ -70,6 +71,46 @@ RegionalSettings SystemRegional() {
         }
     }
     return r;
+}
+
+std::string ShortDatePattern(const char* d_fmt) {
+    std::string order;
+    for (const char* p = d_fmt ? d_fmt : ""; *p; ++p) {
+        if (*p != '%' || !p[1]) continue;
+        ++p;
+        while (*p == 'E' || *p == 'O' || *p == '-' || *p == '_' || *p == '0' || *p == '^')
+            ++p;
+        char part = 0;
+        if (*p == 'd' || *p == 'e')
+            part = 'D';
+        else if (*p == 'm' || *p == 'b' || *p == 'h' || *p == 'B')
+            part = 'M';
+        else if (*p == 'y' || *p == 'Y' || *p == 'C' || *p == 'G')
+            part = 'Y';
+        else if (*p == 'D') // %m/%d/%y
+            order += "MDY";
+        else if (*p == 'F') // %Y-%m-%d
+            order += "YMD";
+        if (part && order.find(part) == std::string::npos) order += part;
+        if (!*p) break;
+    }
+    if (order.size() != 3) return "YYYY/MM/DD";
+    std::string out;
+    for (const char part : order) {
+        if (!out.empty()) out += '/';
+        out += part == 'D' ? "DD" : part == 'M' ? "MM" : "YYYY";
+    }
+    return out;
+}
+
+std::string RegionalDate(TDateTime t) {
+    const RegionalSettings& r = Regional();
+    return FormatDateTime(r.short_date, t, r.date_sep, r.time_sep);
+}
+
+std::string RegionalDateTime(TDateTime t) {
+    const RegionalSettings& r = Regional();
+    return FormatDateTime(r.short_date + " HH:NN", t, r.date_sep, r.time_sep);
 }
 
 const RegionalSettings& Regional() {

@@ -56,6 +56,7 @@ struct TprincipalModel {
     std::string cg_nb_events;
     std::string cg_facteur_conversion; // also written when a capture file is opened
     std::string cg_ecart_type_CPM, cg_ecart_type_SV;
+    std::string records_span; // "n from <first date> to <last date>" of the records used
 
     // Start-up, display switches, alarm controls, menus (app/)
     std::vector<std::string> textes;     // language texts 1..39 of the window ([0] unused)

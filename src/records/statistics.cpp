@@ -37,6 +37,8 @@ StatisticsAccumulator::Step StatisticsAccumulator::Add(const TCaptureRecord& r, 
     max_class_ = std::max(max_class_, c);
     sum_ += v;
     sum_sq_ += v * v;
+    if (events_ == 0) first_date_ = r.T;
+    last_date_ = r.T;
     ++events_;
     value = v;
     return Step::Used;
@@ -56,6 +58,8 @@ Statistics StatisticsAccumulator::Result() const {
     s.mean_cpm = sum_ / n;
     s.max_cpm = max_;
     s.max_date = max_date_;
+    s.first_date = first_date_;
+    s.last_date = last_date_;
     // Equal values can leave the difference a rounding error below zero.
     s.sd_cpm = std::sqrt(std::max(0.0, n * sum_sq_ - sum_ * sum_)) / n;
     s.mean_usvh = sum_ * factor_ / n;

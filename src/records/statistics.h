@@ -27,7 +27,8 @@ struct Statistics {
     int32_t events = 0;
     double mean_cpm = 0, sd_cpm = 0, max_cpm = 0;
     double mean_usvh = 0, sd_usvh = 0, max_usvh = 0;
-    TDateTime max_date = 0; // the first record to reach the maximum
+    TDateTime max_date = 0;                  // the first record to reach the maximum
+    TDateTime first_date = 0, last_date = 0; // of the first and the last record used
     // (class, records in it) for each non-empty class, in increasing order; a class is a
     // per-minute value rounded to the nearest integer, halves to the even neighbour.
     std::vector<std::pair<int32_t, int32_t>> classes;
@@ -54,6 +55,7 @@ class StatisticsAccumulator {
     int32_t events_ = 0;
     double sum_ = 0, sum_sq_ = 0, max_ = 0;
     TDateTime max_date_ = 0;
+    TDateTime first_date_ = 0, last_date_ = 0;
     int min_class_ = NbClassesGauss, max_class_ = -1;
 };
 

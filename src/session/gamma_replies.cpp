@@ -194,7 +194,7 @@ bool VersionGammaScout(Tcg_thread_ES& T) {
         const RegionalSettings& r = Regional();
         std::lock_guard<std::mutex> lock(cg_param_gamma.mutex);
         cg_param_gamma.DateHeure =
-            FormatDateTime("DD/MM/YYYY HH:NN:SS", T.LastDLDateTime, r.date_sep, r.time_sep);
+            FormatDateTime(r.short_date + " HH:NN:SS", T.LastDLDateTime, r.date_sep, r.time_sep);
     }
     maj_menu_commandes();
     return true;

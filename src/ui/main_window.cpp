@@ -80,9 +80,11 @@ TDateTime FromQDateTime(const QDateTime& d) {
                           d.time().minute(), d.time().second(), d.time().msec());
 }
 
+// The regional short date ("DD/MM/YYYY") as Qt writes it ("dd/MM/yyyy").
 QString PickerFormat() {
-    const char s = Regional().date_sep;
-    return QString("yyyy%1MM%1dd").arg(QChar(s));
+    QString f = ToQt(Regional().short_date);
+    f.replace("YYYY", "yyyy").replace("DD", "dd").replace('/', QChar(Regional().date_sep));
+    return f;
 }
 
 } // namespace
@@ -301,6 +303,11 @@ void Tprincipal::BuildPages(QWidget* client) {
     g->addWidget(cg_nb_events, 4, 1);
     g->addWidget(label_facteur, 5, 0);
     g->addWidget(cg_facteur_conversion, 5, 1);
+    label_records_span = Label("", TabSheet4);
+    records_span = ReadOnlyField(TabSheet4, Qt::AlignLeft);
+    records_span->setObjectName("records_span");
+    g->addWidget(label_records_span, 6, 0);
+    g->addWidget(records_span, 6, 1, 1, 3);
     g->setColumnMinimumWidth(0, 150);
     outer->addLayout(g);
     outer->addStretch(1);
@@ -455,6 +462,7 @@ void Tprincipal::ApplyTexts() {
     label_facteur->setText(q(14));
     label_ecart_type->setText(q(15));
     cg_nb_events->setToolTip(q(16));
+    label_records_span->setText(ToQt(GetProgramText(ProgramText::RecordsSpan)));
     cg_Tab_RadioGroup_unit->setTitle(q(17));
     cg_menu_fichier->setTitle(q(18));
     cg_menuitem_connexion->setText(q(19));
@@ -531,6 +539,7 @@ void Tprincipal::UpdateFromModel() {
     SetText(Cg_Max_SV, m.Cg_Max_SV);
     SetText(cg_date_max, m.cg_date_max);
     SetText(cg_nb_events, m.cg_nb_events);
+    SetText(records_span, m.records_span);
     SetText(cg_facteur_conversion, m.cg_facteur_conversion);
     SetText(cg_ecart_type_CPM, m.cg_ecart_type_CPM);
     SetText(cg_ecart_type_SV, m.cg_ecart_type_SV);

@@ -81,6 +81,8 @@ class Tprincipal : public QMainWindow {
     QLineEdit* cg_facteur_conversion = nullptr;
     QLineEdit* cg_ecart_type_CPM = nullptr;
     QLineEdit* cg_ecart_type_SV = nullptr;
+    QLabel* label_records_span = nullptr;
+    QLineEdit* records_span = nullptr; // how many records, from when to when
     QGroupBox* cg_Tab_RadioGroup_unit = nullptr;
     QButtonGroup* unit_group = nullptr;
     QGroupBox* cg_source = nullptr;

@@ -12,6 +12,7 @@
 #include "settings/config.h"
 #include "settings/journal.h"
 #include "settings/messages.h"
+#include "settings/texts.h"
 
 using namespace zel;
 using zeltest::AppTest;
@@ -64,7 +65,15 @@ TEST_F(AppTest, FirstStartInEmptyDirectoryCreatesDataAndShowsDefaults) {
     EXPECT_EQ(p.chartComptageSV->FormatY(), "%5.3f");
     EXPECT_TRUE(p.chartHisto->SoftColors());
     EXPECT_FALSE(p.chartComptageMn->SoftColors());
-    EXPECT_FALSE(p.chartGauss->ShowAxisTitle());
+    // Every chart names its unit; the distribution also what it classes, on a round scale.
+    EXPECT_TRUE(p.chartGauss->ShowAxisTitle());
+    EXPECT_TRUE(p.chartGauss->AxisXProportional());
+    EXPECT_EQ(p.chartComptageMn->AxisYTitle(), "CPM");
+    EXPECT_EQ(p.chartComptageSV->AxisYTitle(), "µSv/h");
+    EXPECT_EQ(p.chartHisto->AxisYTitle(), "CPM");
+    EXPECT_EQ(p.chartGauss->AxisYTitle(), GetProgramText(ProgramText::AxisPercentOfRecords));
+    EXPECT_EQ(p.chartGauss->AxisXTitle(), GetProgramText(ProgramText::AxisCountsPerMinute));
+    EXPECT_GT(p.chartComptageMn->XGapSpan(), 0);
 
     ASSERT_NE(Thread_ES, nullptr);
     EXPECT_TRUE(Thread_ES_Running);

@@ -30,10 +30,11 @@ TEST(Regional, SystemSettingsFollowTheEnvironment) {
         char date_sep, time_sep, decimal_sep;
         const char* language;
         const char* country;
+        const char* short_date;
     } cases[] = {
-        {"C", '/', ':', '.', "en", ""},
-        {"fr_FR.UTF-8", '/', ':', ',', "fr", "FR"},
-        {"de_DE.UTF-8", '.', ':', ',', "de", "DE"},
+        {"C", '/', ':', '.', "en", "", "MM/DD/YYYY"},
+        {"fr_FR.UTF-8", '/', ':', ',', "fr", "FR", "DD/MM/YYYY"},
+        {"de_DE.UTF-8", '.', ':', ',', "de", "DE", "DD/MM/YYYY"},
     };
     for (const auto& c : cases)
         if (!Installed(c.locale)) GTEST_SKIP() << c.locale << " not generated (locale-gen)";
@@ -46,9 +47,28 @@ TEST(Regional, SystemSettingsFollowTheEnvironment) {
         EXPECT_EQ(r.decimal_sep, c.decimal_sep);
         EXPECT_EQ(r.language, c.language);
         EXPECT_EQ(r.country, c.country);
+        EXPECT_EQ(r.short_date, c.short_date);
     }
     if (before)
         setenv("LC_ALL", saved.c_str(), 1);
     else
         unsetenv("LC_ALL");
+}
+
+// Every window writes dates in the region's order with four-digit years.
+TEST(Regional, ShortDateTakesTheRegionsOrderWithFourDigitYears) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"%d/%m/%Y", "DD/MM/YYYY"},  {"%m/%d/%y", "MM/DD/YYYY"},     {"%d.%m.%y", "DD/MM/YYYY"},
+        {"%Y-%m-%d", "YYYY/MM/DD"},  {"%F", "YYYY/MM/DD"},           {"%D", "MM/DD/YYYY"},
+        {"%e/%m/%Ey", "DD/MM/YYYY"}, {"%y年%m月%d日", "YYYY/MM/DD"}, {"", "YYYY/MM/DD"},
+        {"%H:%M", "YYYY/MM/DD"},
+    };
+    for (auto [fmt, pattern] : cases)
+        EXPECT_EQ(ShortDatePattern(fmt), pattern) << fmt;
+
+    SetRegional(RegionalSettings{'.', ':', ',', "de", "DE", "DD/MM/YYYY"});
+    const TDateTime t = EncodeDateTime(2026, 3, 5, 7, 9, 30);
+    EXPECT_EQ(RegionalDate(t), "05.03.2026");
+    EXPECT_EQ(RegionalDateTime(t), "05.03.2026 07:09");
+    ResetRegional();
 }

@@ -33,6 +33,9 @@ TEST(Statistics, MeanDeviationMaximumAndClassesInBothUnits) {
     EXPECT_EQ(s.max_cpm, 20);
     // The first record to reach the maximum.
     EXPECT_EQ(s.max_date, EncodeDateTime(2024, 3, 15, 8, 1, 0));
+    // The span of the records used.
+    EXPECT_EQ(s.first_date, EncodeDateTime(2024, 3, 15, 8, 0, 0));
+    EXPECT_EQ(s.last_date, EncodeDateTime(2024, 3, 15, 8, 3, 0));
     EXPECT_DOUBLE_EQ(s.mean_usvh, 16.25 * 0.0057);
     EXPECT_DOUBLE_EQ(s.sd_usvh, s.sd_cpm * 0.0057);
     EXPECT_DOUBLE_EQ(s.max_usvh, 20 * 0.0057);

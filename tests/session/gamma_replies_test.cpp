@@ -115,7 +115,7 @@ TEST_F(Identification, VersionRepliesOfGammaScouts) {
         SCOPED_TRACE(c.line);
         TearDown();
         SetUp();
-        SetRegional(RegionalSettings{'.', ':', '.', "de", "DE"});
+        SetRegional(RegionalSettings{'.', ':', '.', "de", "DE", "DD/MM/YYYY"});
         Demande(Comd_VP);
         Recoit(c.line);
         EXPECT_EQ(T->Commande, Comd_Rien);

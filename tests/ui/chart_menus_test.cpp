@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QTabWidget>
@@ -276,6 +277,43 @@ class ChartMenusTest : public QObject {
         }
         QVERIFY(F_Log.back().find(GetProgramText(ProgramText::RecordsExported) + "10 - " + b) !=
                 std::string::npos);
+    }
+
+    // Pictures for a person to look at: each chart naming its units, a pause in the counts,
+    // and a live chart crowded with labels. The statistics page says what the records span.
+    void pictures() {
+        Live(240, 150, 95);
+        const char* names[4] = {"charts_live_gap", "charts_history_gap", "charts_distribution",
+                                "charts_statistics"};
+        for (int i = 0; i < 4; ++i) {
+            Page(i);
+            QTest::qWait(30);
+            Save(W(), names[i]);
+        }
+        Principal.chartComptageMn->EnsureLayout();
+        QCOMPARE(Principal.chartComptageMn->XGaps.size(), size_t(1));
+        Principal.chartHisto->EnsureLayout();
+        QCOMPARE(Principal.chartHisto->XGaps.size(), size_t(1));
+        QVERIFY(!Principal.chartGauss->XRoundLabels.empty());
+        QVERIFY(W().records_span->text().startsWith("240"));
+        // In µSv/h.
+        cg_Tab_RadioGroup_unitClick(CMSV);
+        Page(0);
+        Save(W(), "charts_live_dose");
+        Page(2);
+        Save(W(), "charts_distribution_dose");
+
+        // Crowded: about 30 bars across the live chart, then a few hundred.
+        cleanup();
+        init();
+        Live(30);
+        Page(0);
+        Save(W(), "charts_live_30");
+        cleanup();
+        init();
+        Live(600);
+        Page(0);
+        Save(W(), "charts_live_600");
     }
 };
 
