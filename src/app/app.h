@@ -182,7 +182,8 @@ void PreferenceFormCreate();
 void PreferenceFormShow();
 void cg_pref_langueChange(int32_t index);
 void cg_alarme_listeChange(int32_t index); // the sound list's selection
-void cg_pref_OKClick();
+// False when the dialog must stay open (the network page names what is wrong).
+bool cg_pref_OKClick();
 void cg_test_alarmeClick();
 void cg_stop_alarmeClick();
 

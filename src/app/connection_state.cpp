@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "app/live_feed.h"
+#include "app/mqtt_settings.h"
 #include "app/session_link.h"
 #include "base/numfmt.h"
 #include "base/ports.h"
@@ -343,6 +344,7 @@ bool SaveConnectionSettings() {
 
 void ConnectionTick() {
     FeedTick();
+    ShowBrokerState();
     if (g_inTick || !AppRunning() || !Thread_ES) return;
     // A command waiting for its reply, or a handler at work, finishes first (a dead line ends
     // it within the reply time-out).

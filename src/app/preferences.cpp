@@ -1,4 +1,4 @@
-// The preferences dialog: language and alarm sound.
+// The preferences dialog: language, alarm sound, the connection and the network page.
 #include <dirent.h>
 
 #include <string>
@@ -6,6 +6,7 @@
 
 #include "app/app.h"
 #include "app/connection_state.h"
+#include "app/mqtt_settings.h"
 #include "base/ports.h"
 #include "base/text_util.h"
 #include "model/model.h"
@@ -84,6 +85,7 @@ void PreferenceFormShow() {
     m.reconnect = c.reconnect;
     m.resume_at_start = c.resumeAtStart;
     m.alarm_on_loss = c.alarmOnLoss;
+    NetworkPageShow();
     ModelChanged(ModelWindow::Preferences);
 }
 
@@ -97,8 +99,10 @@ void cg_alarme_listeChange(int32_t index) {
     cg_preference.cg_liste_alarme_index = index;
 }
 
-void cg_pref_OKClick() {
+bool cg_pref_OKClick() {
     TPreferenceModel& m = cg_preference;
+    // A broker address that does not read keeps the dialog open, with the reason on its page.
+    if (!NetworkPageOK()) return false;
     if (m.LangueSelectionne != Fichier_conf.Langue) {
         const std::string entry = Selection(m.cg_pref_langue, m.cg_pref_langue_index);
         bool loaded = ChargeFichierLangue(entry);
@@ -124,6 +128,7 @@ void cg_pref_OKClick() {
     c.resumeAtStart = m.resume_at_start;
     c.alarmOnLoss = m.alarm_on_loss;
     if (c.remember) SaveConnectionSettings();
+    return true;
 }
 
 void cg_test_alarmeClick() {

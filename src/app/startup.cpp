@@ -6,6 +6,7 @@
 #include "app/app.h"
 #include "app/connection_state.h"
 #include "app/map_prefs.h"
+#include "app/mqtt_settings.h"
 #include "app/session_link.h"
 #include "base/numfmt.h"
 #include "base/ports.h"
@@ -207,6 +208,7 @@ void Demarrage(const std::string& exeDir, const std::string& dataDir) {
     maj_menu_commandes();
     LoadConnectionSettings();
     ConnectionReset();
+    LoadMqttSettings();
 
     ChargeDernierFichier();
 

@@ -209,6 +209,8 @@ bool AtomicWriteFile(const std::string& path, std::string_view bytes, int* err, 
         if (err) *err = errno;
         return false;
     }
+    // A private file stays private even over a stale temporary of the same name.
+    if ((mode & 077) == 0 && ::fchmod(fd, mode) != 0) return fail(errno, fd);
     size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);

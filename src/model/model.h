@@ -93,6 +93,11 @@ struct TprincipalModel {
                                  // is silent or lost: shown greyed
     std::string live_stale_hint; // the time of the last count, shown with stale values
 
+    // The MQTT broker the counts are published to (app/mqtt_settings.cpp)
+    bool broker_shown = false;       // publishing is on: the broker's indicator is shown
+    TColor broker_indicator = clRed; // green connected, orange connecting, red unreachable
+    std::string broker_text;         // the broker's state in words, with its address
+
     // Counter menu per model (session/menu_state.cpp, maj_menu_commandes)
     bool cg_menuitem_B_enabled = false;          // "Re-&Boot"
     bool cg_menuitem_F_enabled = false;          // "&Facteur conversion"
@@ -197,6 +202,20 @@ struct TPreferenceModel {
     bool reconnect = true;
     bool resume_at_start = true;
     bool alarm_on_loss = false;
+    // The network page: publishing to an MQTT broker (app/mqtt_settings.h), shown at opening,
+    // applied on OK.
+    bool mqtt_enabled = false;
+    std::string mqtt_url; // mqtt://host:port or mqtts://host:port
+    std::string mqtt_user;
+    std::string mqtt_password;
+    bool mqtt_save_password = false;
+    std::string mqtt_ca; // a private authority's certificate for mqtts://
+    std::string mqtt_prefix;
+    bool mqtt_discovery = true;
+    std::string mqtt_ha_prefix;
+    std::string mqtt_result; // the test's answer, or why OK was refused, in words
+    bool mqtt_testing = false;
+    int page = 0; // the page in front: 0 general, 1 network
 };
 extern TPreferenceModel cg_preference;
 

@@ -42,12 +42,12 @@ const BuiltIn kTexts[] = {
     {ProgramText::MqttConnectionLost, "connexion perdue"},
     {ProgramText::PrefNetwork, "Réseau"},
     {ProgramText::PrefMqttEnabled, "Publier les mesures sur un broker MQTT"},
-    {ProgramText::PrefMqttUrl, "Broker (mqtt://hôte:port ou mqtts://hôte:port)"},
+    {ProgramText::PrefMqttUrl, "Broker (mqtt:// ou mqtts://)"},
     {ProgramText::PrefMqttUser, "Utilisateur"},
     {ProgramText::PrefMqttPassword, "Mot de passe"},
     {ProgramText::PrefMqttSavePassword,
      "Enregistrer le mot de passe (fichier lisible par vous seul)"},
-    {ProgramText::PrefMqttCa, "Certificat de l'autorité (PEM, facultatif)"},
+    {ProgramText::PrefMqttCa, "Certificat CA (facultatif)"},
     {ProgramText::PrefMqttPrefix, "Préfixe des topics"},
     {ProgramText::PrefMqttDiscovery, "Annoncer les capteurs à Home Assistant"},
     {ProgramText::PrefMqttHaPrefix, "Préfixe de découverte"},
@@ -77,6 +77,7 @@ const BuiltIn kTexts[] = {
     {ProgramText::ReportClose, "Fermer"},
     {ProgramText::ReportWritten, "Rapport du téléchargement : "},
     {ProgramText::NoReport, "Aucun rapport de téléchargement pour l'instant"},
+    {ProgramText::PrefGeneral, "Général"},
 };
 
 } // namespace

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "app/connection_state.h"
+#include "app/mqtt_settings.h"
 #include "base/textfile.h"
 #include "ui/main_window.h"
 #include "ui/qt_ports.h"
@@ -72,6 +73,8 @@ int main(int argc, char** argv) {
     zel::ConnectionPrefs().remember = true;
     // No other argument is read: only the program's own location counts.
     if (!zelui::CreateWindows(zel::ExecutableDir())) return 1;
+    // The counts are published as the network preferences say (the command line has its own).
+    zel::ApplyMqttSettings();
 
     CloseOnSignals(&app);
 

@@ -200,6 +200,12 @@ void Tprincipal::BuildTop(QWidget* client) {
     cg_seuil_alarme_SV = ReadOnlyField(client);
     cg_seuil_alarme_SV->setObjectName("cg_seuil_alarme_SV");
     cg_seuil_alarme_SV->setGeometry(594, y, 90, 22);
+    broker_label = Label("MQTT", client);
+    broker_label->setObjectName("broker_label");
+    broker_label->setGeometry(694, y, 38, 22);
+    broker_indicator = new Indicator(client);
+    broker_indicator->setObjectName("broker_indicator");
+    broker_indicator->move(732, y + 3);
 
     connect(cg_alarme_active, &QCheckBox::clicked, this, [](bool c) { cg_alarme_activeClick(c); });
     connect(cg_alarme_sonore, &QCheckBox::clicked, this, [](bool c) { cg_alarme_sonoreClick(c); });
@@ -500,6 +506,11 @@ void Tprincipal::UpdateFromModel() {
     SetText(enr, m.enr);
     cg_indicator->setColor(m.cg_indicator);
     cg_indicator->setToolTip(ToQt(m.connection_text));
+    broker_label->setVisible(m.broker_shown);
+    broker_indicator->setVisible(m.broker_shown);
+    broker_indicator->setColor(m.broker_indicator);
+    broker_label->setToolTip(ToQt(m.broker_text));
+    broker_indicator->setToolTip(ToQt(m.broker_text));
     if (connection_label->text() != ToQt(m.connection_text))
         connection_label->setText(ToQt(m.connection_text));
 

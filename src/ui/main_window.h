@@ -53,6 +53,10 @@ class Tprincipal : public QMainWindow {
     QSpinBox* cg_seuil_alarme = nullptr;
     QLineEdit* cg_seuil_alarme_SV = nullptr;
     Indicator* cg_indicator = nullptr;
+    // The MQTT broker the counts are published to, on the row of the Com indicator; shown while
+    // publishing is on, its state in words as the tooltip.
+    QLabel* broker_label = nullptr;
+    Indicator* broker_indicator = nullptr;
     QLineEdit* enr = nullptr;
     QLabel* label_enr = nullptr;
     QTabWidget* cg_PageControl = nullptr;

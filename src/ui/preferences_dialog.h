@@ -1,6 +1,7 @@
 #pragma once
 // The preferences dialog: language, data directory, alarm sound, and what the program does
-// about a lost counter.
+// about a lost counter on its general page; publishing the counts to an MQTT broker on its
+// network page.
 #include <QDialog>
 
 class QCheckBox;
@@ -9,6 +10,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTabWidget;
 class QToolButton;
 
 namespace zelui {
@@ -19,6 +21,7 @@ class Tcg_preference : public QDialog {
     explicit Tcg_preference(QWidget* parent);
     void UpdateFromModel();
 
+    QTabWidget* pages = nullptr;
     QToolButton* cg_stop_alarme = nullptr;
     QToolButton* cg_test_alarme = nullptr;
     QPushButton* cg_pref_OK = nullptr;
@@ -34,11 +37,31 @@ class Tcg_preference : public QDialog {
     QCheckBox* reconnect = nullptr;
     QCheckBox* resume_at_start = nullptr;
     QCheckBox* alarm_on_loss = nullptr;
+    // The network page.
+    QCheckBox* mqtt_enabled = nullptr;
+    QLabel* mqtt_url_label = nullptr;
+    QLineEdit* mqtt_url = nullptr;
+    QLabel* mqtt_user_label = nullptr;
+    QLineEdit* mqtt_user = nullptr;
+    QLabel* mqtt_password_label = nullptr;
+    QLineEdit* mqtt_password = nullptr;
+    QCheckBox* mqtt_save_password = nullptr;
+    QLabel* mqtt_ca_label = nullptr;
+    QLineEdit* mqtt_ca = nullptr;
+    QToolButton* mqtt_ca_browse = nullptr;
+    QLabel* mqtt_prefix_label = nullptr;
+    QLineEdit* mqtt_prefix = nullptr;
+    QCheckBox* mqtt_discovery = nullptr;
+    QLabel* mqtt_ha_prefix_label = nullptr;
+    QLineEdit* mqtt_ha_prefix = nullptr;
+    QPushButton* mqtt_test = nullptr;
+    QLabel* mqtt_result = nullptr;
 
   protected:
     void showEvent(QShowEvent* e) override;
 
   private:
+    QWidget* NetworkPage();
     bool updating_ = false;
 };
 

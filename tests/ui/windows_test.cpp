@@ -21,18 +21,23 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 #include <cmath>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <random>
+#include <sys/stat.h>
 
 #include "app/app.h"
 #include "app/connection_state.h"
+#include "app/mqtt_settings.h"
 #include "base/regional.h"
+#include "base/text_util.h"
 #include "base/textfile.h"
 #include "chart/nice_chart.h"
 #include "model/model.h"
+#include "mqtt_broker.h"
 #include "permission_refused_path.h"
 #include "records/capture.h"
 #include "session/emission.h"
@@ -637,6 +642,104 @@ class WindowsTest : public QObject {
         stopSim();
     }
 
+    // The network page: the settings of the MQTT broker, its test button in words, a bad
+    // address refused on OK, the settings kept in their own files (the password readable by the
+    // user only, or not kept), and the broker's state beside the Com indicator.
+    void networkPreferences() {
+        QVERIFY2(access(kMosquitto, X_OK) == 0, "the mosquitto broker is not installed");
+        MosquittoBroker broker(dir_);
+        QVERIFY(broker.start());
+        StartIn(dir_);
+        Tcg_preference& p = *Windows().cg_preference;
+        p.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&p));
+        p.pages->setCurrentIndex(1);
+        QVERIFY(!p.mqtt_enabled->isChecked());
+        QVERIFY(!W().broker_indicator->isVisible());
+        QCOMPARE(p.mqtt_prefix->text(), QString("zelvanor"));
+        QCOMPARE(p.mqtt_ha_prefix->text(), QString("homeassistant"));
+        QVERIFY(p.mqtt_discovery->isChecked());
+
+        auto ReadFile = [](const std::string& path) {
+            std::string bytes;
+            ReadFileBytes(path, bytes);
+            return bytes;
+        };
+        const std::string data = Repertoire_conf;
+        auto type = [](QLineEdit* e, const QString& text) {
+            e->selectAll();
+            if (text.isEmpty())
+                QTest::keyClick(e, Qt::Key_Delete);
+            else
+                QTest::keyClicks(e, text);
+        };
+        p.mqtt_enabled->click();
+        type(p.mqtt_url, "http://127.0.0.1");
+        p.cg_pref_OK->click();
+        QVERIFY(p.isVisible());
+        QVERIFY(p.mqtt_result->text().contains("mqtt://"));
+        QCOMPARE(p.pages->currentIndex(), 1);
+
+        type(p.mqtt_user, "zel");
+        type(p.mqtt_password, "pass word");
+        const std::string failed = GetProgramText(ProgramText::MqttTestFailed);
+        const struct {
+            int port;
+            std::string says;
+        } tests[] = {
+            {FreeLoopbackPort(), failed + GetIOError(ECONNREFUSED)},
+            {broker.port(), GetProgramText(ProgramText::MqttTestOk) +
+                                "mqtt://zel@127.0.0.1:" + std::to_string(broker.port())},
+        };
+        for (const auto& t : tests) {
+            type(p.mqtt_url, "mqtt://127.0.0.1:" + QString::number(t.port));
+            p.mqtt_test->click();
+            QCOMPARE(FromQt(p.mqtt_result->text()), t.says);
+            QVERIFY(p.mqtt_test->isEnabled());
+        }
+        p.mqtt_save_password->click();
+        type(p.mqtt_prefix, "home/geiger");
+        Save(p, "preferences_network");
+        p.cg_pref_OK->click();
+        QVERIFY(!p.isVisible());
+
+        // Its own files: the address without the password, the password apart for the user only.
+        const std::string conf = ReadFile(MqttSettingsFile());
+        QVERIFY(conf.find("Broker=mqtt://zel@127.0.0.1:" + std::to_string(broker.port()) +
+                          "\r\n") != std::string::npos);
+        QVERIFY(conf.find("Prefix=home/geiger\r\n") != std::string::npos);
+        QVERIFY(conf.find("pass") == std::string::npos);
+        QCOMPARE(ReadFile(MqttPasswordFile()), std::string("pass word\n"));
+        struct stat st {};
+        QCOMPARE(stat(MqttPasswordFile().c_str(), &st), 0);
+        QCOMPARE(st.st_mode & 0777, 0600u);
+
+        // Publishing: the broker beside the Com indicator, green once connected.
+        QTRY_VERIFY_WITH_TIMEOUT(W().broker_indicator->isVisible(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(W().broker_indicator->color(), 0x00FF00u, 5000);
+        QVERIFY(W().broker_indicator->toolTip().startsWith(
+            ToQt(GetProgramText(ProgramText::MqttStateConnected))));
+        Save(W(), "main_broker");
+
+        // Read back as written; then the password no longer kept, and publishing off.
+        LoadMqttSettings();
+        QCOMPARE(DesktopMqttPrefs().settings.password, std::string("pass word"));
+        QCOMPARE(DesktopMqttPrefs().settings.prefix, std::string("home/geiger"));
+        QVERIFY(DesktopMqttPrefs().settings.enabled);
+        p.show();
+        QVERIFY(p.mqtt_save_password->isChecked());
+        QCOMPARE(p.mqtt_password->text(), QString("pass word"));
+        p.mqtt_save_password->click();
+        p.mqtt_enabled->click();
+        p.cg_pref_OK->click();
+        QVERIFY(!FileExists(MqttPasswordFile()));
+        QVERIFY(ReadFile(MqttSettingsFile()).find("Enabled=0") != std::string::npos);
+        QTRY_VERIFY_WITH_TIMEOUT(!W().broker_indicator->isVisible(), 5000);
+        Stop();
+        // The program's configuration file keeps its own keys only.
+        QVERIFY(UpperAscii(ReadFile(data + "cg_conf.txt")).find("MQTT") == std::string::npos);
+    }
+
     // Pictures of every window, for a person to look at.
     void screenshots() {
         StartIn(dir_);
@@ -667,8 +770,16 @@ class WindowsTest : public QObject {
         cg_preference.cg_liste_alarme = {"Klaxon0"};
         cg_preference.cg_liste_alarme_index = 0;
         cg_preference.cg_pref_rep = Repertoire_conf;
+        // Shown, so that its pages are laid out.
+        w.cg_preference->show();
+        cg_preference.cg_pref_langue = {"EN English", "FR Français"};
+        cg_preference.cg_pref_langue_index = 1;
+        cg_preference.cg_liste_alarme = {"Klaxon0"};
+        cg_preference.cg_liste_alarme_index = 0;
+        cg_preference.page = 0;
         w.cg_preference->UpdateFromModel();
         Save(*w.cg_preference, "preferences");
+        w.cg_preference->hide();
 
         TParamVornModel& v = cg_param_vornx;
         v.led = 0;
