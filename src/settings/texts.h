@@ -71,7 +71,7 @@ enum class ProgramText : int32_t {
     ReportClose = 59,          // report viewer
     ReportWritten = 60,        // journal, + file name
     NoReport = 61,
-    PrefGeneral = 62,          // preferences: the general page
+    PrefGeneral = 62, // preferences: the general page
 };
 
 // The text in the loaded language, or the built-in French one. Main thread.
