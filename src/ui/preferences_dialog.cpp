@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
@@ -16,7 +17,9 @@
 #include "app/app.h"
 #include "app/mqtt_settings.h"
 #include "model/model.h"
+#include "net/map_texts.h"
 #include "settings/texts.h"
+#include "ui/map_settings_box.h"
 #include "ui/qt_ports.h"
 
 namespace zelui {
@@ -51,7 +54,26 @@ Tcg_preference::Tcg_preference(QWidget* parent) : QDialog(parent) {
     auto* general = new QWidget;
     general->setObjectName("general_page");
     pages->addTab(general, QString());
-    pages->addTab(NetworkPage(), QString());
+    // The network page: the broker, then the radiation maps, scrolled as a whole.
+    auto* network = new QWidget;
+    auto* column = new QVBoxLayout(network);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(NetworkPage());
+    maps_box = new QGroupBox(network);
+    maps_box->setObjectName("maps_box");
+    auto* maps = new QVBoxLayout(maps_box);
+    maps->setContentsMargins(10, 6, 10, 8);
+    map_box = new MapSettingsBox(maps_box);
+    maps->addWidget(map_box);
+    column->addWidget(maps_box);
+    column->addStretch(1);
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName("network_scroll");
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(network);
+    pages->addTab(scroll, QString());
     connect(pages, &QTabWidget::currentChanged, this, [this](int i) {
         if (!updating_) cg_preference.page = i;
     });
@@ -122,7 +144,9 @@ Tcg_preference::Tcg_preference(QWidget* parent) : QDialog(parent) {
     connect(cg_test_alarme, &QToolButton::clicked, this, [] { cg_test_alarmeClick(); });
     connect(cg_stop_alarme, &QToolButton::clicked, this, [] { cg_stop_alarmeClick(); });
     connect(cg_pref_OK, &QPushButton::clicked, this, [this] {
-        if (cg_pref_OKClick()) accept();
+        if (!cg_pref_OKClick()) return;
+        map_box->Apply();
+        accept();
     });
     connect(cg_pref_abort, &QPushButton::clicked, this, [this] { reject(); });
 
@@ -204,6 +228,7 @@ QWidget* Tcg_preference::NetworkPage() {
 void Tcg_preference::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
     PreferenceFormShow();
+    map_box->Load();
 }
 
 void Tcg_preference::UpdateFromModel() {
@@ -229,6 +254,8 @@ void Tcg_preference::UpdateFromModel() {
 
     pages->setTabText(0, ToQt(GetProgramText(ProgramText::PrefGeneral)));
     pages->setTabText(1, ToQt(GetProgramText(ProgramText::PrefNetwork)));
+    maps_box->setTitle(ToQt(GetMapText(MapText::PrefMaps)));
+    map_box->ApplyTexts();
     pages->setCurrentIndex(m.page);
     mqtt_enabled->setText(ToQt(GetProgramText(ProgramText::PrefMqttEnabled)));
     mqtt_url_label->setText(ToQt(GetProgramText(ProgramText::PrefMqttUrl)));

@@ -1,7 +1,7 @@
 #pragma once
 // The preferences dialog: language, data directory, alarm sound, and what the program does
 // about a lost counter on its general page; publishing the counts to an MQTT broker on its
-// network page.
+// network page, and the radiation maps the counts are uploaded to below it.
 #include <QDialog>
 
 class QCheckBox;
@@ -14,6 +14,8 @@ class QTabWidget;
 class QToolButton;
 
 namespace zelui {
+
+class MapSettingsBox;
 
 class Tcg_preference : public QDialog {
     Q_OBJECT
@@ -56,6 +58,9 @@ class Tcg_preference : public QDialog {
     QLineEdit* mqtt_ha_prefix = nullptr;
     QPushButton* mqtt_test = nullptr;
     QLabel* mqtt_result = nullptr;
+    // The radiation maps, on the network page below the broker.
+    QGroupBox* maps_box = nullptr;
+    MapSettingsBox* map_box = nullptr;
 
   protected:
     void showEvent(QShowEvent* e) override;

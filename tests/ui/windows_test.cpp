@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -31,6 +33,7 @@
 
 #include "app/app.h"
 #include "app/connection_state.h"
+#include "app/map_prefs.h"
 #include "app/mqtt_settings.h"
 #include "base/regional.h"
 #include "base/text_util.h"
@@ -38,6 +41,7 @@
 #include "chart/nice_chart.h"
 #include "model/model.h"
 #include "mqtt_broker.h"
+#include "net/map_texts.h"
 #include "permission_refused_path.h"
 #include "records/capture.h"
 #include "session/emission.h"
@@ -49,6 +53,7 @@
 #include "ui/chart_widget.h"
 #include "ui/connection_dialog.h"
 #include "ui/main_window.h"
+#include "ui/map_settings_box.h"
 #include "ui/param_gamma_dialog.h"
 #include "ui/param_vorn_dialog.h"
 #include "ui/preferences_dialog.h"
@@ -640,6 +645,53 @@ class WindowsTest : public QObject {
         W().close();
         ReleaseWindows();
         stopSim();
+    }
+
+    // The radiation maps on the network page: the settings in force shown, OK makes the ones
+    // shown take effect and writes them for the owner only, and a test button without a count
+    // sends nothing.
+    void networkPageKeepsTheMapSettings() {
+        QVERIFY(CreateDir(dir_ + "/data"));
+        QVERIFY(AtomicWriteFile(dir_ + "/data/cg_maps.txt",
+                                "Radmon=1\r\nRadmonUser=shed\r\nRadmonPassword=pw\r\n"
+                                "SafecastLatitude=45.5\r\nUploadEvery=600\r\n"));
+        StartIn(dir_);
+        Tcg_preference& p = *Windows().cg_preference;
+        p.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&p));
+        p.pages->setCurrentIndex(1);
+        MapSettingsBox& m = *p.map_box;
+        QVERIFY(m.radmon->isChecked());
+        QCOMPARE(m.radmon_user->text(), QString("shed"));
+        QCOMPARE(m.radmon_password->echoMode(), QLineEdit::Password);
+        QCOMPARE(m.latitude->value(), 45.5);
+        QCOMPARE(m.upload_every->value(), 600);
+        QVERIFY(!m.gmcmap->isChecked());
+
+        m.test[int(MapService::Radmon)]->click();
+        QCOMPARE(m.result[int(MapService::Radmon)]->text(),
+                 QString::fromStdString(GetMapText(MapText::TestNoReading)));
+        auto* scroll = qobject_cast<QScrollArea*>(p.pages->widget(1));
+        QVERIFY(scroll);
+        scroll->ensureWidgetVisible(m.test[int(MapService::Safecast)]);
+        Save(p, "preferences_maps");
+
+        m.gmcmap->setChecked(true);
+        m.gmcmap_account->setText(" 123 ");
+        m.gmcmap_counter->setText("456");
+        m.longitude->setValue(-1.25);
+        p.cg_pref_OK->click();
+        QVERIFY(!p.isVisible());
+        QVERIFY(MapPrefs().gmcmap.enabled);
+        QCOMPARE(QString::fromStdString(MapPrefs().gmcmap.account), QString("123"));
+        std::string file;
+        QVERIFY(ReadFileBytes(MapPrefsFile(), file));
+        QVERIFY(file.find("GmcmapCounter=456\r\n") != std::string::npos);
+        QVERIFY(file.find("SafecastLongitude=-1.25\r\n") != std::string::npos);
+        QVERIFY(file.find("RadmonPassword=pw\r\n") != std::string::npos);
+        QCOMPARE(std::filesystem::status(MapPrefsFile()).permissions(),
+                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        Stop();
     }
 
     // The network page: the settings of the MQTT broker, its test button in words, a bad
