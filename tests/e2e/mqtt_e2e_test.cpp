@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -54,12 +55,14 @@ std::vector<int> JournalledCounts(const Child& cli) {
     return v;
 }
 
-// Live messages on a topic, without the retained copies a (re)subscription brings and without
-// the repeats QoS 1 allows after a broken connection.
+// Live messages on a topic, without the retained copies a (re)subscription brings. On a state
+// topic every count's payload is unique (its time): a payload seen before is a redelivery, which
+// QoS 1 allows after a broken connection (by the publisher, or by the broker to the subscriber).
 std::vector<std::string> Live(MqttSubscriber& sub, const std::string& topic) {
     std::vector<std::string> v;
+    const bool state = topic.ends_with("/state");
     for (const auto& m : sub.on(topic))
-        if (!m.retained && (v.empty() || m.payload != v.back() || topic.ends_with("/status")))
+        if (!m.retained && (!state || std::find(v.begin(), v.end(), m.payload) == v.end()))
             v.push_back(m.payload);
     return v;
 }
