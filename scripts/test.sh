@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing (Debian 12, as root), builds, and runs every test:
 # the layers and formatting of the sources, the normal build, again under a decimal-comma
-# locale, then the unit tests again under
+# locale, the Debian package (installed, used and removed), then the unit tests again under
 # AddressSanitizer + UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,7 +10,8 @@ source scripts/install_packages.sh
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6-dev xvfb xauth clang-format locales
           libmosquitto-dev mosquitto mosquitto-clients nlohmann-json3-dev openssl pkg-config
-          libcurl4-openssl-dev)
+          libcurl4-openssl-dev
+          dpkg-dev lintian appstream desktop-file-utils man-db)
 install_packages "${packages[@]}"
 
 # generate_locales NAME...: generates those of the UTF-8 locales named (fr_FR.UTF-8) that
@@ -51,6 +52,8 @@ cmake --build build -j "$jobs"
 # environment as the desktop program does, so any number read or written with the regional
 # comma instead of "." shows here.
 (cd build && LC_ALL=fr_FR.UTF-8 ctest --output-on-failure -j "$jobs")
+# The Debian package from the same build: installed, used by a user, removed.
+scripts/package_test.sh build
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZEL_SANITIZE=ON
 cmake --build build-asan -j "$jobs"

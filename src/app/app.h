@@ -10,8 +10,9 @@
 //
 // A front end, in order:
 //   1. install its ports (GetPorts(): main thread, clock, sound, dialogs, links);
-//   2. AppStart(ExecutableDir()) - on a status other than PasErreur the message has already
-//      been shown through Dialogs(): exit with code 1, nothing else to undo;
+//   2. AppStart(ResolveDirectories(ExecutableDir(), CurrentDirectoryEnvironment())) - on a
+//      status other than PasErreur the message has already been shown through Dialogs(): exit
+//      with code 1, nothing else to undo;
 //   3. AppConnect(port, line setting) - the OK of the connection dialog (NomCom and PortCom are
 //      stored in Fichier_conf, the port opened, the counter identified);
 //   4. counter commands: SetEmission (session/emission.h) or the menu handlers below;
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "base/datetime.h"
+#include "base/directories.h"
 #include "settings/counter_type.h"
 #include "settings/messages.h"
 
@@ -43,17 +45,19 @@ extern bool DisableEventMain;
 extern int32_t LastX;
 extern int32_t LastY;
 
-// The version line of the about box.
-extern const char* const VersionLine; // "Version: 5.0 - 2026/10/16"
+// The version line of the about box: "Version: " and the program's version.
+std::string VersionLine();
 
 // ---- Start-up and shutdown --------------------------------------------------------------------
 
-// The main window's creation step. exeDir: the executable's directory without trailing "/"
-// (ExecutableDir()); data/, son/ and langages/ are taken beside it. dataDir, when not empty,
-// replaces exeDir + "/data" (zelvanor-cli --dir). On failure the message (Pb_Repertoire_Conf,
-// Pb_Fichier_Conf or pb_init) has been shown with Dialogs().information and is returned: the
-// caller ends the process with exit code 1 and runs no shutdown. PasErreur on success: the
-// session thread is running, the serial line closed.
+// The main window's creation step, with the directories of base/directories.h. The data
+// directory is created when missing (with its parents when installed). On failure the message
+// (Pb_Repertoire_Conf, Pb_Fichier_Conf or pb_init) has been shown with Dialogs().information and
+// is returned: the caller ends the process with exit code 1 and runs no shutdown. PasErreur on
+// success: the session thread is running, the serial line closed.
+erreur_programme AppStart(const AppDirectories& dirs);
+// The same with data/, son/ and langages/ beside exeDir (the executable's directory, without
+// trailing "/"); dataDir, when not empty, replaces exeDir + "/data".
 erreur_programme AppStart(const std::string& exeDir, const std::string& dataDir = "");
 
 // The main window's close step: saves the configuration, the capture and the journal (in this
@@ -186,6 +190,8 @@ void cg_alarme_listeChange(int32_t index); // the sound list's selection
 bool cg_pref_OKClick();
 void cg_test_alarmeClick();
 void cg_stop_alarmeClick();
+// Opens the data directory shown in the dialog with the desktop's file manager (Links()).
+void cg_pref_open_dirClick();
 
 // ---- Counter parameter dialogs ----------------------------------------------------------------
 

@@ -1,12 +1,14 @@
 // The preferences dialog: language, alarm sound, the connection and the network page.
 #include <dirent.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "app/app.h"
 #include "app/connection_state.h"
 #include "app/mqtt_settings.h"
+#include "base/directories.h"
 #include "base/ports.h"
 #include "base/text_util.h"
 #include "model/model.h"
@@ -26,18 +28,22 @@ std::string SansExtension(std::string name, const std::string& ext) {
     return name;
 }
 
-// The names of the files of `dir` ending in `ext` (any case), in directory order.
-std::vector<std::string> Fichiers(const std::string& dir, const std::string& ext) {
+// The names of the files of `dirs` ending in `ext` (any case), in directory order; a name seen
+// in an earlier directory (the user's) hides the same name in a later one (the installed).
+std::vector<std::string> Fichiers(const std::vector<std::string>& dirs, const std::string& ext) {
     std::vector<std::string> out;
-    DIR* d = opendir(dir.empty() ? "." : dir.c_str());
-    if (!d) return out;
     const std::string up = UpperAscii(ext);
-    while (dirent* e = readdir(d)) {
-        const std::string n = e->d_name;
-        if (n.size() <= ext.size() || UpperAscii(n.substr(n.size() - ext.size())) != up) continue;
-        out.push_back(n);
+    for (const auto& dir : dirs) {
+        DIR* d = opendir(dir.empty() ? "." : dir.c_str());
+        if (!d) continue;
+        while (dirent* e = readdir(d)) {
+            const std::string n = e->d_name;
+            if (n.size() <= ext.size() || UpperAscii(n.substr(n.size() - ext.size())) != up)
+                continue;
+            if (std::find(out.begin(), out.end(), n) == out.end()) out.push_back(n);
+        }
+        closedir(d);
     }
-    closedir(d);
     return out;
 }
 
@@ -50,7 +56,7 @@ std::string Selection(const std::vector<std::string>& list, int index) {
 void PreferenceFormCreate() {
     TPreferenceModel& m = cg_preference;
     m.cg_pref_langue.clear();
-    for (const auto& f : Fichiers(Repertoire_langues, ".txt")) {
+    for (const auto& f : Fichiers(LanguageDirs(), ".txt")) {
         std::string entry = TrimControl(SansExtension(f, ".txt"));
         for (auto& c : entry) {
             if (c == ' ') break;
@@ -65,7 +71,7 @@ void PreferenceFormCreate() {
     if (!french) m.cg_pref_langue.push_back(BuiltInLanguageEntry);
     ChangeLanguePreference();
     m.cg_liste_alarme.clear();
-    for (const auto& f : Fichiers(Repertoire_son, ".wav"))
+    for (const auto& f : Fichiers(SoundDirs(), ".wav"))
         m.cg_liste_alarme.push_back(TrimControl(SansExtension(f, ".wav")));
     ModelChanged(ModelWindow::Preferences);
 }
@@ -135,11 +141,16 @@ void cg_test_alarmeClick() {
     const TPreferenceModel& m = cg_preference;
     const std::string son = Selection(m.cg_liste_alarme, m.cg_liste_alarme_index);
     if (son.empty()) return;
-    Sound().play(Repertoire_son + son + ".wav", false);
+    const std::string wav = FindFileIn(SoundDirs(), son + ".wav");
+    if (!wav.empty()) Sound().play(wav, false);
 }
 
 void cg_stop_alarmeClick() {
     Sound().stop();
+}
+
+void cg_pref_open_dirClick() {
+    Links().openUrl(FileUrl(cg_preference.cg_pref_rep));
 }
 
 } // namespace zel

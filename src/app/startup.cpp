@@ -8,6 +8,7 @@
 #include "app/map_prefs.h"
 #include "app/mqtt_settings.h"
 #include "app/session_link.h"
+#include "base/directories.h"
 #include "base/numfmt.h"
 #include "base/ports.h"
 #include "base/regional.h"
@@ -26,13 +27,16 @@
 #include "settings/language.h"
 #include "settings/messages.h"
 #include "settings/messages_lock.h"
+#include "zel_version.h"
 
 namespace zel {
 
 bool DisableEventMain = false;
 int32_t LastX = 0;
 int32_t LastY = 0;
-const char* const VersionLine = "Version: 5.0 - 2026/10/16";
+std::string VersionLine() {
+    return std::string("Version: ") + ZEL_VERSION;
+}
 
 namespace {
 
@@ -46,11 +50,6 @@ std::unique_ptr<TNiceChart> g_charts[4];
 struct StartFailure {
     erreur_programme code;
 };
-
-std::string WithSlash(std::string dir) {
-    if (dir.empty() || dir.back() != '/') dir += '/';
-    return dir;
-}
 
 // One chart configured as the main window wants it; the properties in this order, the axis
 // type always before its label format, then one bar series with an empty caption.
@@ -168,19 +167,23 @@ void VideListes() {
     F_Langue.clear();
 }
 
-void Demarrage(const std::string& exeDir, const std::string& dataDir) {
+void Demarrage(const AppDirectories& dirs) {
     VideListes();
     if (!CreerEntreesSorties()) throw StartFailure{pb_init};
     LastX = 0;
     LastY = 0;
 
-    if (exeDir.empty()) throw StartFailure{Pb_Repertoire_Conf};
-    const std::string base = WithSlash(exeDir);
-    Repertoire_son = base + "son/";
-    Repertoire_langues = base + "langages/";
-    Repertoire_conf = dataDir.empty() ? base + "data/" : WithSlash(dataDir);
+    if (dirs.data.empty()) throw StartFailure{Pb_Repertoire_Conf};
+    Repertoire_son = dirs.sounds;
+    Repertoire_langues = dirs.languages;
+    InstalledSoundDir = dirs.installedSounds;
+    InstalledLanguageDir = dirs.installedLanguages;
+    Repertoire_conf = dirs.data;
 
-    if (!DirectoryExists(Repertoire_conf) && !CreateDir(Repertoire_conf))
+    // Beside the executable one level is made, as it always was; in the home directory
+    // ~/.local/share itself may be missing on a first start.
+    if (!DirectoryExists(Repertoire_conf) &&
+        !(dirs.installed ? CreateDirectories(Repertoire_conf) : CreateDir(Repertoire_conf)))
         throw StartFailure{Pb_Repertoire_Conf};
     // What saves cut short by a crash or a power cut left beside the files they were replacing.
     RemoveStaleTemporaries(Repertoire_conf);
@@ -225,6 +228,10 @@ void Demarrage(const std::string& exeDir, const std::string& dataDir) {
 } // namespace
 
 erreur_programme AppStart(const std::string& exeDir, const std::string& dataDir) {
+    return AppStart(BuildTreeDirectories(exeDir, dataDir));
+}
+
+erreur_programme AppStart(const AppDirectories& dirs) {
     if (g_running) return PasErreur;
     {
         std::lock_guard<std::mutex> lock(MessagesMutex());
@@ -233,7 +240,7 @@ erreur_programme AppStart(const std::string& exeDir, const std::string& dataDir)
     DisableEventMain = true;
     erreur_programme echec = PasErreur;
     try {
-        Demarrage(exeDir, dataDir);
+        Demarrage(dirs);
     } catch (const StartFailure& f) {
         echec = f.code;
     } catch (...) {

@@ -14,6 +14,7 @@
 
 #include "app/app.h"
 #include "app/connection_state.h"
+#include "base/directories.h"
 #include "base/ports.h"
 #include "base/text_util.h"
 #include "base/textfile.h"
@@ -72,7 +73,9 @@ std::string UsageText() {
         "  A counter whose line fails (cable pulled, adapter unplugged) is reopened by itself,\n"
         "  2 s later at first, then less often (at most every 30 s).\n"
         "  --line      the line setting: a number or a model word (listed below)\n"
-        "  --dir       data directory (default: data/ beside the program)\n"
+        "  --dir       data directory (default: the desktop program's, $XDG_DATA_HOME/zelvanor/\n"
+        "              or ~/.local/share/zelvanor/; data/ beside a program run from its build\n"
+        "              tree)\n"
         "  --duration  stop after this many seconds (default: until a signal)\n"
         "  --no-reconnect  a lost counter is reported once and not reopened\n"
         "  --do        a counter command once connected, in the order given:\n";
@@ -286,7 +289,14 @@ int run_log(int argc, char** argv) {
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
 
-    if (zel::AppStart(zel::ExecutableDir(), o.dir) != zel::PasErreur) return 1;
+    // The desktop program's directories, so that both keep one journal and one capture file.
+    zel::AppDirectories dirs =
+        zel::ResolveDirectories(zel::ExecutableDir(), zel::CurrentDirectoryEnvironment());
+    if (!o.dir.empty()) {
+        dirs.data = o.dir.back() == '/' ? o.dir : o.dir + "/";
+        dirs.installed = false; // a directory named by the user is not made with parents
+    }
+    if (zel::AppStart(dirs) != zel::PasErreur) return 1;
     // Given its port on the command line: the desktop's saved connection is not touched.
     zel::ConnectionPrefs().remember = false;
     zel::ConnectionPrefs().reconnect = o.reconnect;

@@ -1,8 +1,10 @@
 #include "serial/port_access.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <grp.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "serial/serial_line.h"
 
@@ -51,6 +53,37 @@ std::string PortOwnerGroup(const std::string& UART) {
 bool PortExists(const std::string& UART) {
     struct stat st {};
     return !UART.empty() && stat(DevicePath(UART).c_str(), &st) == 0;
+}
+
+bool OwnershipAllowsReadWrite(const DeviceOwnership& device, unsigned uid,
+                              const std::vector<unsigned>& groups) {
+    if (uid == 0) return true;
+    // The class that applies is the first that matches, as the kernel checks them.
+    unsigned rw = S_IROTH | S_IWOTH;
+    unsigned bits = device.mode & rw;
+    if (device.uid == uid) {
+        rw = S_IRUSR | S_IWUSR;
+        bits = device.mode & rw;
+    } else if (std::find(groups.begin(), groups.end(), device.gid) != groups.end()) {
+        rw = S_IRGRP | S_IWGRP;
+        bits = device.mode & rw;
+    }
+    return bits == rw;
+}
+
+bool PortRefusedToUser(const std::string& UART) {
+    struct stat st {};
+    if (UART.empty() || stat(DevicePath(UART).c_str(), &st) != 0) return false;
+    std::vector<unsigned> groups;
+    const int n = getgroups(0, nullptr);
+    if (n > 0) {
+        std::vector<gid_t> g(static_cast<size_t>(n));
+        const int got = getgroups(n, g.data());
+        for (int i = 0; i < got; ++i)
+            groups.push_back(g[static_cast<size_t>(i)]);
+    }
+    groups.push_back(getegid());
+    return !OwnershipAllowsReadWrite({st.st_mode, st.st_uid, st.st_gid}, geteuid(), groups);
 }
 
 } // namespace zel

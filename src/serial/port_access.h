@@ -2,6 +2,7 @@
 // Why a port did not open, in the terms a user can act on.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zel {
 
@@ -24,5 +25,20 @@ std::string PortOwnerGroup(const std::string& UART);
 
 // True when the device UART exists.
 bool PortExists(const std::string& UART);
+
+// Whether a device's owner, group and mode let a process of user `uid`, member of `groups`,
+// open it for reading and writing (root always may).
+struct DeviceOwnership {
+    unsigned mode; // st_mode
+    unsigned uid;
+    unsigned gid;
+};
+bool OwnershipAllowsReadWrite(const DeviceOwnership& device, unsigned uid,
+                              const std::vector<unsigned>& groups);
+// True when the device UART exists and this process may not open it for reading and writing,
+// judged from its permissions alone (nothing is opened: opening a port can reset a counter).
+// A group added to the user since they logged in does not count yet, as it will not for any
+// of their programs.
+bool PortRefusedToUser(const std::string& UART);
 
 } // namespace zel

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/directories.h"
 #include "base/ports.h"
 #include "base/regional.h"
 #include "base/text_util.h"
@@ -14,7 +15,17 @@ namespace zel {
 std::string Repertoire_conf;
 std::string Repertoire_son;
 std::string Repertoire_langues;
+std::string InstalledSoundDir;
+std::string InstalledLanguageDir;
 type_fichier_conf Fichier_conf;
+
+std::vector<std::string> SoundDirs() {
+    return SearchDirs(Repertoire_son, InstalledSoundDir);
+}
+
+std::vector<std::string> LanguageDirs() {
+    return SearchDirs(Repertoire_langues, InstalledLanguageDir);
+}
 
 namespace {
 

@@ -3,6 +3,7 @@
 // capture file) and its file cg_conf.txt.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/datetime.h"
 #include "settings/counter_type.h"
@@ -13,11 +14,17 @@ constexpr int MaxLog = 10000;                       // journal lines kept
 constexpr int32_t alerte_comptage_default = 50;     // CPM alarm threshold
 constexpr double conversion_sievert_SBM20 = 0.0057; // µSv/h per count per minute
 
-// Directories beside the executable, each ending in "/": data (cg_conf.txt, cg_log.txt and
-// the capture files), sounds and language files. Set at start-up.
+// Directories, each ending in "/": data (cg_conf.txt, cg_log.txt and the capture files), sounds
+// and language files. Set at start-up (base/directories.h says where they are).
 extern std::string Repertoire_conf;
 extern std::string Repertoire_son;
 extern std::string Repertoire_langues;
+// The installed sounds and language files, searched after the two above; "" in a build tree.
+extern std::string InstalledSoundDir;
+extern std::string InstalledLanguageDir;
+// The search order of sounds and of language files.
+std::vector<std::string> SoundDirs();
+std::vector<std::string> LanguageDirs();
 
 struct type_fichier_conf {
     std::string Langue;                     // language code, e.g. "FR"

@@ -1,5 +1,6 @@
 #include "settings/journal.h"
 
+#include "base/directories.h"
 #include "base/ports.h"
 #include "base/regional.h"
 #include "base/text_util.h"
@@ -79,8 +80,8 @@ void Check_Alarme(int32_t Valeur) {
     p.FlipTimer_enabled = true;
     p.alarm_hints = true;
     if (Fichier_conf.alerte_sonore) {
-        const std::string wav = Repertoire_son + Fichier_conf.Fichier_alarme + ".wav";
-        if (FileExists(wav)) Sound().play(wav, true);
+        const std::string wav = FindFileIn(SoundDirs(), Fichier_conf.Fichier_alarme + ".wav");
+        if (!wav.empty()) Sound().play(wav, true);
     }
     ModelChanged(ModelWindow::Main);
 }

@@ -69,15 +69,15 @@ bool ReadTextLine(TAnalSynt& V, int32_t& numero, std::string& text) {
     return SyntInt(V, numero) && SyntSep(V, ',') && SyntText(V, text);
 }
 
-// The names of the language directory's files ending in ".txt" in any case, sorted.
-TextList LanguageFileNames() {
+// The names of the files of `dir` ending in ".txt" in any case, sorted.
+TextList TextFileNames(const std::string& dir) {
     TextList out;
-    DIR* d = opendir(Repertoire_langues.empty() ? "." : Repertoire_langues.c_str());
+    DIR* d = opendir(dir.empty() ? "." : dir.c_str());
     if (!d) return out;
     while (const dirent* e = readdir(d)) {
         const std::string n = e->d_name;
         if (n.size() < 4 || UpperAscii(n.substr(n.size() - 4)) != ".TXT") continue;
-        if (!FileExists(Repertoire_langues + n)) continue;
+        if (!FileExists(dir + n)) continue;
         out.push_back(n);
     }
     closedir(d);
@@ -85,15 +85,30 @@ TextList LanguageFileNames() {
     return out;
 }
 
-// The file of Nom + ".txt": the exact name when it exists, otherwise the first that differs only
-// in letter case (the list shows "FR Français" for "fr Français.txt" or "FR Français.TXT").
+// The language files of every language directory, sorted; the user's copy of a file hides the
+// installed one of the same name.
+TextList LanguageFileNames() {
+    TextList out;
+    for (const auto& dir : LanguageDirs())
+        for (auto& n : TextFileNames(dir))
+            if (std::find(out.begin(), out.end(), n) == out.end()) out.push_back(std::move(n));
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// The file of Nom + ".txt", the user's directory first: the exact name when it exists, otherwise
+// the first that differs only in letter case (the list shows "FR Français" for
+// "fr Français.txt" or "FR Français.TXT").
 std::string LanguageFilePath(const std::string& Nom) {
-    const std::string exact = Repertoire_langues + Nom + ".txt";
-    if (FileExists(exact)) return exact;
+    const std::vector<std::string> dirs = LanguageDirs();
     const std::string wanted = UpperAscii(Nom + ".txt");
-    for (const auto& n : LanguageFileNames())
-        if (UpperAscii(n) == wanted) return Repertoire_langues + n;
-    return exact;
+    for (const auto& dir : dirs) {
+        const std::string exact = dir + Nom + ".txt";
+        if (FileExists(exact)) return exact;
+        for (const auto& n : TextFileNames(dir))
+            if (UpperAscii(n) == wanted) return dir + n;
+    }
+    return dirs.front() + Nom + ".txt";
 }
 
 } // namespace

@@ -78,6 +78,7 @@ const BuiltIn kTexts[] = {
     {ProgramText::ReportWritten, "Rapport du téléchargement : "},
     {ProgramText::NoReport, "Aucun rapport de téléchargement pour l'instant"},
     {ProgramText::PrefGeneral, "Général"},
+    {ProgramText::PrefOpenDataDir, "Ouvrir le dossier des données"},
 };
 
 } // namespace

@@ -71,7 +71,8 @@ enum class ProgramText : int32_t {
     ReportClose = 59,          // report viewer
     ReportWritten = 60,        // journal, + file name
     NoReport = 61,
-    PrefGeneral = 62, // preferences: the general page
+    PrefGeneral = 62,     // preferences: the general page
+    PrefOpenDataDir = 63, // preference: the button that opens the data directory
 };
 
 // The text in the loaded language, or the built-in French one. Main thread.

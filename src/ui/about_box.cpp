@@ -74,7 +74,7 @@ Tcg_a_propos::Tcg_a_propos(QWidget* parent) : QDialog(parent) {
 
 void Tcg_a_propos::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
-    cg_a_propos.cg_version_number = VersionLine;
+    cg_a_propos.cg_version_number = VersionLine();
     UpdateFromModel();
 }
 

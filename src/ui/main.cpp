@@ -13,6 +13,7 @@
 
 #include "app/connection_state.h"
 #include "app/mqtt_settings.h"
+#include "base/directories.h"
 #include "base/textfile.h"
 #include "ui/main_window.h"
 #include "ui/qt_ports.h"
@@ -71,8 +72,11 @@ int main(int argc, char** argv) {
     zelui::InstallModelObserver();
     // The desktop remembers its connection, so that a station comes back after a power cut.
     zel::ConnectionPrefs().remember = true;
-    // No other argument is read: only the program's own location counts.
-    if (!zelui::CreateWindows(zel::ExecutableDir())) return 1;
+    // No other argument is read: the program's own location (a build tree or an installation)
+    // and the user's XDG directories say where its files are.
+    if (!zelui::CreateWindows(
+            zel::ResolveDirectories(zel::ExecutableDir(), zel::CurrentDirectoryEnvironment())))
+        return 1;
     // The counts are published as the network preferences say (the command line has its own).
     zel::ApplyMqttSettings();
 

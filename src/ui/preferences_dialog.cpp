@@ -90,7 +90,11 @@ Tcg_preference::Tcg_preference(QWidget* parent) : QDialog(parent) {
     cg_pref_rep = new QLineEdit(general);
     cg_pref_rep->setObjectName("cg_pref_rep");
     cg_pref_rep->setReadOnly(true);
-    cg_pref_rep->setGeometry(fx, 54, fw, 24);
+    cg_pref_rep->setGeometry(fx, 54, fw - 30, 24);
+    open_data_dir = new QToolButton(this);
+    open_data_dir->setObjectName("open_data_dir");
+    open_data_dir->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    open_data_dir->setGeometry(fx + fw - 28, 53, 28, 26);
 
     Label4 = new QLabel(general);
     Label4->setGeometry(lx, 92, 134, 24);
@@ -143,6 +147,7 @@ Tcg_preference::Tcg_preference(QWidget* parent) : QDialog(parent) {
     connect(cg_liste_alarme, &QComboBox::activated, this, [](int i) { cg_alarme_listeChange(i); });
     connect(cg_test_alarme, &QToolButton::clicked, this, [] { cg_test_alarmeClick(); });
     connect(cg_stop_alarme, &QToolButton::clicked, this, [] { cg_stop_alarmeClick(); });
+    connect(open_data_dir, &QToolButton::clicked, this, [] { cg_pref_open_dirClick(); });
     connect(cg_pref_OK, &QPushButton::clicked, this, [this] {
         if (!cg_pref_OKClick()) return;
         map_box->Apply();
@@ -244,6 +249,8 @@ void Tcg_preference::UpdateFromModel() {
     FillCombo(cg_pref_langue, m.cg_pref_langue, m.cg_pref_langue_index);
     FillCombo(cg_liste_alarme, m.cg_liste_alarme, m.cg_liste_alarme_index);
     cg_pref_rep->setText(ToQt(m.cg_pref_rep));
+    cg_pref_rep->setToolTip(cg_pref_rep->text());
+    open_data_dir->setToolTip(ToQt(GetProgramText(ProgramText::PrefOpenDataDir)));
     connection_box->setTitle(ToQt(GetProgramText(ProgramText::PrefConnection)));
     reconnect->setText(ToQt(GetProgramText(ProgramText::PrefReconnect)));
     resume_at_start->setText(ToQt(GetProgramText(ProgramText::PrefResume)));

@@ -29,6 +29,7 @@ class Tcg_preference : public QDialog {
     QPushButton* cg_pref_OK = nullptr;
     QPushButton* cg_pref_abort = nullptr;
     QLineEdit* cg_pref_rep = nullptr;
+    QToolButton* open_data_dir = nullptr; // opens cg_pref_rep in the file manager
     QComboBox* cg_pref_langue = nullptr;
     QComboBox* cg_liste_alarme = nullptr;
     QLabel* Label2 = nullptr;

@@ -63,9 +63,13 @@ void InstallModelObserver() {
 }
 
 bool CreateWindows(const std::string& exeDir) {
+    return CreateWindows(zel::BuildTreeDirectories(exeDir));
+}
+
+bool CreateWindows(const zel::AppDirectories& dirs) {
     TWindows& w = Windows();
     w.Principal = new Tprincipal;
-    if (zel::AppStart(exeDir) != zel::PasErreur) {
+    if (zel::AppStart(dirs) != zel::PasErreur) {
         w.Principal->shutdown_done = true;
         delete w.Principal;
         w.Principal = nullptr;

@@ -1,5 +1,8 @@
 #pragma once
 // The six windows of the program, created at start in a fixed order and released at the end.
+#include <string>
+
+#include "base/directories.h"
 #include "model/model.h"
 
 namespace zelui {
@@ -28,6 +31,8 @@ void InstallModelObserver();
 // Program start: the main window first (its start-up builds the application state); false
 // when that failed (the message has been shown; the caller exits with code 1). Then the
 // dialogs, each applying its language texts as it is created.
+bool CreateWindows(const zel::AppDirectories& dirs);
+// The same with data/, son/ and langages/ beside exeDir.
 bool CreateWindows(const std::string& exeDir);
 // Releases the dialogs in the order of the close step, then the main window.
 void ReleaseWindows();

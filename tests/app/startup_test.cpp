@@ -3,6 +3,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "app/app.h"
 #include "app_fixture.h"
 #include "chart/nice_chart.h"
@@ -85,6 +87,52 @@ TEST_F(AppTest, FirstStartInEmptyDirectoryCreatesDataAndShowsDefaults) {
     EXPECT_EQ(EntreesSorties, nullptr);
     EXPECT_NE(ReadFile(Data() + "cg_conf.txt").find("SeuilAlarme=50"), std::string::npos);
     EXPECT_NE(ReadFile(Data() + "cg_log.txt").find(GetMessagePgm(non_connecte)), std::string::npos);
+}
+
+// Installed in <prefix>/bin: the data go to the user's XDG data home, made on the first start
+// with its parents; sounds and language files are the user's and then the installed ones.
+TEST_F(AppTest, InstalledProgramKeepsItsDataInTheUsersHome) {
+    const std::string share = dir + "/usr/share/zelvanor/";
+    std::string en;
+    ASSERT_TRUE(ReadFileBytes(std::string(ZEL_SOURCE_DIR) + "/langages/EN English.txt", en));
+    WriteFile(share + "langages/EN English.txt", en);
+    WriteFile(share + "son/Klaxon0.wav", "RIFF");
+    ASSERT_TRUE(CreateDir(dir + "/usr/bin"));
+    const AppDirectories dirs = ResolveDirectories(dir + "/usr/bin", {"", dir + "/home/u"});
+    const std::string data = dir + "/home/u/.local/share/zelvanor/";
+
+    ASSERT_EQ(AppStart(dirs), PasErreur);
+    EXPECT_EQ(Repertoire_conf, data);
+    EXPECT_TRUE(FileExists(data + "cg_conf.txt"));
+    EXPECT_FALSE(DirectoryExists(dir + "/usr/bin/data"));
+    EXPECT_FALSE(DirectoryExists(data + "son"));
+    EXPECT_FALSE(DirectoryExists(data + "langages"));
+    ASSERT_TRUE(AppShutdown());
+    EXPECT_TRUE(FileExists(data + "cg_log.txt"));
+
+    // The user adds a sound and a language file of their own.
+    WriteFile(data + "son/Bell.wav", "RIFF");
+    WriteFile(data + "langages/DE Deutsch.txt", "Section Messages\r\n");
+    WriteFile(data + "cg_conf.txt", "Langue=EN\r\nFichierSon=Klaxon0\r\n");
+    ASSERT_EQ(AppStart(dirs), PasErreur);
+    EXPECT_EQ(Principal.textes[18], "&File"); // the installed English file
+    PreferenceFormCreate();
+    PreferenceFormShow();
+    auto langs = cg_preference.cg_pref_langue;
+    std::sort(langs.begin(), langs.end());
+    EXPECT_EQ(langs, (std::vector<std::string>{"DE Deutsch", "EN English", "FR Français"}));
+    auto sounds = cg_preference.cg_liste_alarme;
+    std::sort(sounds.begin(), sounds.end());
+    EXPECT_EQ(sounds, (std::vector<std::string>{"Bell", "Klaxon0"}));
+    cg_test_alarmeClick();
+    ASSERT_EQ(sound.played.size(), 1u);
+    EXPECT_EQ(sound.played[0].first, share + "son/Klaxon0.wav");
+
+    // The preferences show the data directory and open it.
+    EXPECT_EQ(cg_preference.cg_pref_rep, data);
+    cg_pref_open_dirClick();
+    ASSERT_EQ(links.opened.size(), 1u);
+    EXPECT_EQ(links.opened[0], "file://" + data);
 }
 
 TEST_F(AppTest, StartRemovesWhatASaveCutShortLeftBehind) {

@@ -121,6 +121,58 @@ TEST_F(LogE2E, Vorn8IsIdentifiedLoggedAndDownloaded) {
     EXPECT_TRUE(Journalled("DL=END"));
 }
 
+// Installed in <prefix>/bin and given no --dir, the logger keeps its files in the user's XDG
+// data home, as the desktop program does.
+TEST_F(LogE2E, InstalledLoggerWritesIntoTheUsersDataHome) {
+    const std::string bin = dir_ + "/usr/bin/";
+    std::filesystem::create_directories(bin);
+    std::filesystem::copy_file(ZEL_CLI, bin + "zelvanor-cli");
+    const std::string cli_path = bin + "zelvanor-cli";
+    const std::string home = dir_ + "/home/u";
+    const struct {
+        const char* what;
+        const char* xdg; // nullptr: unset
+        std::string data;
+    } cases[] = {
+        {"XDG_DATA_HOME unset", nullptr, home + "/.local/share/zelvanor/"},
+        {"relative XDG_DATA_HOME ignored", "rel/share", home + "/.local/share/zelvanor/"},
+        {"XDG_DATA_HOME set", "XDG", dir_ + "/xdg/zelvanor/"},
+    };
+    const char* saved_home = std::getenv("HOME");
+    const char* saved_xdg = std::getenv("XDG_DATA_HOME");
+    const std::string old_home = saved_home ? saved_home : "";
+    const std::string old_xdg = saved_xdg ? saved_xdg : "";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        setenv("HOME", home.c_str(), 1);
+        if (!c.xdg)
+            unsetenv("XDG_DATA_HOME");
+        else if (std::string(c.xdg) == "XDG")
+            setenv("XDG_DATA_HOME", (dir_ + "/xdg").c_str(), 1);
+        else
+            setenv("XDG_DATA_HOME", c.xdg, 1);
+
+        Child sim(ZEL_SIM, {"--model", "VORN8", "--serial", "77", "--period-ms", "2000"});
+        const std::string port = PortOf(sim);
+        ASSERT_FALSE(port.empty());
+        Child cli(cli_path.c_str(), {"log", "--port", port, "--line", "vorn8"});
+        ASSERT_TRUE(cli.started());
+        const bool identified = cli.WaitFor(Is("<- VP=2.1,VORN8,77"), 20000);
+        EXPECT_EQ(cli.Stop(SIGTERM, 15000), 0);
+        EXPECT_TRUE(identified) << Dump(cli);
+        for (const char* name : {"cg_conf.txt", "cg_log.txt"})
+            EXPECT_TRUE(std::filesystem::exists(c.data + name)) << c.data + name;
+        EXPECT_FALSE(std::filesystem::exists(bin + "data"));
+        std::filesystem::remove_all(home);
+        std::filesystem::remove_all(dir_ + "/xdg");
+    }
+    setenv("HOME", old_home.c_str(), 1);
+    if (saved_xdg)
+        setenv("XDG_DATA_HOME", old_xdg.c_str(), 1);
+    else
+        unsetenv("XDG_DATA_HOME");
+}
+
 TEST_F(LogE2E, GammaScoutInStandardModeIsSwitchedToPcModeAndDownloaded) {
     Child sim(ZEL_SIM, {"--model", "GS", "--firmware", "6.50", "--serial", "23456", "--mode",
                         "standard", "--log-hours", "2"});

@@ -163,6 +163,21 @@ TEST_F(JournalTest, AlarmSound) {
     Fichier_conf.alerte_sonore = true;
     Check_Alarme(50);
     EXPECT_EQ(sound.played, (std::vector<std::string>{Repertoire_son + "Klaxon0.wav+loop"}));
+    StopAlarm();
+
+    // Installed: the user's sound first, the installed one when the user has none.
+    InstalledSoundDir = dir + "installed/";
+    CreateDir(InstalledSoundDir);
+    WriteFile(InstalledSoundDir + "Klaxon0.wav", "RIFF");
+    WriteFile(InstalledSoundDir + "Bell.wav", "RIFF");
+    Fichier_conf.Fichier_alarme = "Bell";
+    Check_Alarme(50);
+    StopAlarm();
+    Fichier_conf.Fichier_alarme = "Klaxon0";
+    Check_Alarme(50);
+    EXPECT_EQ(sound.played, (std::vector<std::string>{Repertoire_son + "Klaxon0.wav+loop",
+                                                      InstalledSoundDir + "Bell.wav+loop",
+                                                      Repertoire_son + "Klaxon0.wav+loop"}));
 }
 
 TEST_F(JournalTest, SupprimePariteAndCherche_ListBox) {

@@ -148,6 +148,34 @@ TEST_F(LanguageTest, ACodeItselfComesBeforeANameThatStartsWithIt) {
     EXPECT_EQ(name, "EN English");
 }
 
+// Installed, the user's language directory comes first and the installed one after it: a file
+// of the user's replaces the installed file of the same name, the others are all found.
+TEST_F(LanguageTest, UserFilesBeforeInstalledOnes) {
+    InstalledLanguageDir = dir + "installed/";
+    CreateDir(InstalledLanguageDir);
+    WriteFile(InstalledLanguageDir + "EN English.txt", "Section Messages\r\n0,'installed en'\r\n");
+    WriteFile(InstalledLanguageDir + "DE Deutsch.txt", "Section Messages\r\n0,'installed de'\r\n");
+    WriteLanguage("EN English", "Section Messages\r\n0,'user en'\r\n");
+    WriteLanguage("NL Nederlands", "Section Messages\r\n0,'user nl'\r\n");
+    const struct {
+        const char* code;
+        const char* text;
+    } cases[] = {{"EN", "user en"}, {"DE", "installed de"}, {"NL", "user nl"}};
+    for (const auto& c : cases) {
+        std::string name;
+        ASSERT_TRUE(FindLanguageFile(c.code, name)) << c.code;
+        EXPECT_TRUE(ChargeFichierLangue(name)) << c.code;
+        EXPECT_EQ(GetMessagePgm(erreur_systeme), c.text) << c.code;
+    }
+
+    // Without a language directory of the user's, the installed files alone.
+    std::filesystem::remove_all(Repertoire_langues);
+    std::string name;
+    ASSERT_TRUE(FindLanguageFile("en", name));
+    EXPECT_TRUE(ChargeFichierLangue(name));
+    EXPECT_EQ(GetMessagePgm(erreur_systeme), "installed en");
+}
+
 TEST_F(LanguageTest, ExtractLangueString) {
     EXPECT_EQ(ExtractLangueString("fr Français"), "FR");
     EXPECT_EQ(ExtractLangueString("EN"), "EN");

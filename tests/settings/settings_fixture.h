@@ -105,6 +105,8 @@ class SettingsTest : public ::testing::Test {
         Repertoire_conf = dir + "data/";
         Repertoire_son = dir + "son/";
         Repertoire_langues = dir + "langages/";
+        InstalledSoundDir.clear();
+        InstalledLanguageDir.clear();
         saved = GetPorts();
         GetPorts().clock = &clock;
         GetPorts().sound = &sound;
@@ -124,6 +126,8 @@ class SettingsTest : public ::testing::Test {
     }
 
     void TearDown() override {
+        InstalledSoundDir.clear();
+        InstalledLanguageDir.clear();
         GetPorts() = saved;
         ResetRegional();
         F_Erreur.clear();

@@ -60,6 +60,7 @@
 #include "ui/qt_ports.h"
 #include "ui/widgets.h"
 #include "ui/windows.h"
+#include "zel_version.h"
 
 using namespace zel;
 using namespace zelui;
@@ -343,6 +344,26 @@ class WindowsTest : public QObject {
         W().cg_menu_aide->trigger();
         QCOMPARE(links_.opened.size(), size_t(1));
         QVERIFY(QString::fromStdString(links_.opened[0]).endsWith("_fr.htm"));
+    }
+
+    // The preferences name the data directory and open it in the file manager; the about box
+    // gives the program's version.
+    void dataDirectoryAndVersionShown() {
+        StartIn(dir_);
+        Tcg_preference& pref = *Windows().cg_preference;
+        pref.show();
+        const QString data = QString::fromStdString(dir_ + "/data/");
+        QCOMPARE(pref.cg_pref_rep->text(), data);
+        QVERIFY(!pref.open_data_dir->toolTip().isEmpty());
+        QTest::mouseClick(pref.open_data_dir, Qt::LeftButton);
+        QCOMPARE(links_.opened.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(links_.opened[0]), "file://" + data);
+        pref.reject();
+
+        Tcg_a_propos& about = *Windows().cg_a_propos;
+        about.show();
+        QCOMPARE(about.cg_version_number->text(), QString("Version: " ZEL_VERSION));
+        about.reject();
     }
 
     void counterMenuFollowsTheModel() {
@@ -863,10 +884,10 @@ class WindowsTest : public QObject {
         w.cg_param_gamma->UpdateFromModel();
         Save(*w.cg_param_gamma, "param_gamma");
 
-        cg_a_propos.cg_version_number = VersionLine;
+        cg_a_propos.cg_version_number = VersionLine();
         w.cg_a_propos->UpdateFromModel();
         Save(*w.cg_a_propos, "about");
-        QCOMPARE(w.cg_a_propos->cg_version_number->text(), QString("Version: 5.0 - 2026/10/16"));
+        QCOMPARE(w.cg_a_propos->cg_version_number->text(), QString("Version: " ZEL_VERSION));
     }
 };
 
