@@ -7,6 +7,12 @@
 include(GNUInstallDirs)
 
 install(TARGETS zelvanor-cli zelvanor-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Symbols bound at start and relocations read-only, as Debian builds its programs.
+foreach(program zelvanor zelvanor-cli zelvanor-sim)
+  if(TARGET ${program})
+    target_link_options(${program} PRIVATE -Wl,-z,relro,-z,now)
+  endif()
+endforeach()
 
 # Manual pages, compressed as Debian wants them: no file name or time in the gzip header.
 set(ZEL_MAN_OUT)
@@ -60,6 +66,8 @@ set(ZEL_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/zelvanor)
 install(FILES "${CMAKE_SOURCE_DIR}/dist/copyright" "${CMAKE_BINARY_DIR}/dist/changelog.gz"
         DESTINATION ${ZEL_DOCDIR})
 install(FILES "${CMAKE_SOURCE_DIR}/README.md" DESTINATION ${ZEL_DOCDIR})
+install(FILES "${CMAKE_SOURCE_DIR}/dist/lintian-overrides" RENAME zelvanor
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zelvanor)
@@ -67,11 +75,11 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "${ZEL_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "monitor and log VORN and Gamma Scout Geiger counters")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Zelvanor drives Geiger counters on a serial line and keeps, shows and analyses what they
-measure: counts per minute and dose rate, an alarm above a threshold, a dated
-capture file per counter, statistics and charts, and Gamma Scout logs decoded
-into reports. It speaks to the VORN counters (VORN2, 3, 8, 9 and 10) and to the
-Gamma Scout counters of every firmware generation.
+    "Zelvanor drives Geiger counters on a serial line and keeps, shows and
+analyses what they measure: counts per minute and dose rate, an alarm above a
+threshold, a dated capture file per counter, statistics and charts, and Gamma
+Scout logs decoded into reports. It speaks to the VORN counters (VORN2, 3, 8, 9
+and 10) and to the Gamma Scout counters of every firmware generation.
 
 The package holds the desktop program zelvanor, zelvanor-cli (the same core
 without windows, for logging on a machine without a display) and zelvanor-sim

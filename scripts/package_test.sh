@@ -24,7 +24,10 @@ man_include=/etc/dpkg/dpkg.cfg.d/zz-zelvanor-pkgtest
 sim_pid=""
 
 cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
+  if [ -n "$sim_pid" ]; then
+    kill "$sim_pid" 2>/dev/null || true
+    sleep 0.5
+  fi
   if dpkg-query -W -f='${Status}' zelvanor 2>/dev/null | grep -q "ok installed"; then
     DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq zelvanor >/dev/null || true
   fi
@@ -96,9 +99,11 @@ as_user zelvanor-cli ports || fail "zelvanor-cli ports"
 step "zelvanor-cli log against zelvanor-sim, no --dir"
 data=$home/.local/share/zelvanor
 [ ! -e "$home/.local" ] || fail "$home/.local exists before the first start"
-as_user zelvanor-sim --model VORN8 --serial 4242 --period-ms 2000 --link "$link" >/dev/null &
-sim_pid=$!
+# The simulator's own pid, not that of runuser, which does not pass a signal on.
+as_user sh -c 'echo $$ >"$0"; exec zelvanor-sim --model VORN8 --serial 4242 --period-ms 2000 \
+  --link "$1"' "$home/sim.pid" "$link" >/dev/null 2>&1 &
 for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
+sim_pid=$(cat "$home/sim.pid" 2>/dev/null || true)
 [ -e "$link" ] || fail "the simulator made no device"
 as_user zelvanor-cli log --port "$link" --line vorn8 --duration 6 >"$home/cli.out" ||
   fail "zelvanor-cli log: $(cat "$home/cli.out")"
@@ -109,7 +114,7 @@ done
 grep -q 'VP=2.1,VORN8,4242' "$data/cg_log.txt" || fail "journal without the identification"
 [ "$(stat -c %U "$data")" = "$user" ] || fail "$data not the user's"
 kill "$sim_pid" 2>/dev/null || true
-wait "$sim_pid" 2>/dev/null || true
+wait 2>/dev/null || true
 sim_pid=""
 
 step "the installed desktop program, offscreen, closed by SIGTERM"

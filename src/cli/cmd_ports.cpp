@@ -29,11 +29,15 @@ int RunPorts(int argc, char** argv) {
         std::printf("%s\n", p.c_str());
         if (!zel::PortRefusedToUser(p)) continue;
         // Debian gives serial devices to the group dialout; a user joins it once.
-        const std::string group = zel::PortOwnerGroup(p);
+        const std::string group = zel::PortGroupToJoin(p);
+        if (group.empty()) {
+            std::fprintf(stderr, "zelvanor-cli ports: you may not open %s (no group may)\n",
+                         p.c_str());
+            continue;
+        }
         std::fprintf(stderr, "zelvanor-cli ports: you may not open %s (group %s)\n", p.c_str(),
                      group.c_str());
-        if (std::find(groups.begin(), groups.end(), group) == groups.end())
-            groups.push_back(group);
+        if (std::find(groups.begin(), groups.end(), group) == groups.end()) groups.push_back(group);
     }
     for (const auto& g : groups)
         std::fprintf(stderr,

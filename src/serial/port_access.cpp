@@ -71,9 +71,9 @@ bool OwnershipAllowsReadWrite(const DeviceOwnership& device, unsigned uid,
     return bits == rw;
 }
 
-bool PortRefusedToUser(const std::string& UART) {
-    struct stat st {};
-    if (UART.empty() || stat(DevicePath(UART).c_str(), &st) != 0) return false;
+namespace {
+
+std::vector<unsigned> ProcessGroups() {
     std::vector<unsigned> groups;
     const int n = getgroups(0, nullptr);
     if (n > 0) {
@@ -83,7 +83,26 @@ bool PortRefusedToUser(const std::string& UART) {
             groups.push_back(g[static_cast<size_t>(i)]);
     }
     groups.push_back(getegid());
-    return !OwnershipAllowsReadWrite({st.st_mode, st.st_uid, st.st_gid}, geteuid(), groups);
+    return groups;
+}
+
+} // namespace
+
+bool PortRefusedToUser(const std::string& UART) {
+    struct stat st {};
+    if (UART.empty() || stat(DevicePath(UART).c_str(), &st) != 0) return false;
+    return !OwnershipAllowsReadWrite({st.st_mode, st.st_uid, st.st_gid}, geteuid(),
+                                     ProcessGroups());
+}
+
+std::string PortGroupToJoin(const std::string& UART) {
+    struct stat st {};
+    if (UART.empty() || stat(DevicePath(UART).c_str(), &st) != 0 || st.st_gid == 0) return {};
+    std::vector<unsigned> groups = ProcessGroups();
+    groups.push_back(st.st_gid);
+    if (!OwnershipAllowsReadWrite({st.st_mode, st.st_uid, st.st_gid}, geteuid(), groups)) return {};
+    const struct group* g = getgrgid(st.st_gid);
+    return g ? g->gr_name : std::to_string(st.st_gid);
 }
 
 } // namespace zel

@@ -40,5 +40,8 @@ bool OwnershipAllowsReadWrite(const DeviceOwnership& device, unsigned uid,
 // A group added to the user since they logged in does not count yet, as it will not for any
 // of their programs.
 bool PortRefusedToUser(const std::string& UART);
+// The group of the device UART when joining it would let this process open the device
+// (dialout, usually); "" when it would not (a device closed to all but root).
+std::string PortGroupToJoin(const std::string& UART);
 
 } // namespace zel

@@ -62,14 +62,20 @@ TEST(OwnershipAllowsReadWrite, OwnerGroupOthersAndRoot) {
         bool allowed;
     } cases[] = {
         {"usual tty, user not in dialout", {S_IFCHR | 0660, 0, kDialout}, kUser, {kUser}, false},
-        {"usual tty, user in dialout", {S_IFCHR | 0660, 0, kDialout}, kUser, {kUser, kDialout},
+        {"usual tty, user in dialout",
+         {S_IFCHR | 0660, 0, kDialout},
+         kUser,
+         {kUser, kDialout},
          true},
         {"root", {S_IFCHR | 0600, 0, 0}, 0, {0}, true},
         {"read only for the group", {S_IFCHR | 0640, 0, kDialout}, kUser, {kDialout}, false},
         {"open to all", {S_IFCHR | 0666, 0, kDialout}, kUser, {kUser}, true},
         {"the user's own pseudo-terminal", {S_IFCHR | 0620, kUser, 5}, kUser, {kUser}, true},
-        {"owner without the bits, group with them", {S_IFCHR | 0060, kUser, kDialout}, kUser,
-         {kDialout}, false},
+        {"owner without the bits, group with them",
+         {S_IFCHR | 0060, kUser, kDialout},
+         kUser,
+         {kDialout},
+         false},
         {"another user's device", {S_IFCHR | 0600, kOther, kOther}, kUser, {kUser}, false},
     };
     for (const auto& c : cases)
