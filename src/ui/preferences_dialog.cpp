@@ -91,7 +91,7 @@ Tcg_preference::Tcg_preference(QWidget* parent) : QDialog(parent) {
     cg_pref_rep->setObjectName("cg_pref_rep");
     cg_pref_rep->setReadOnly(true);
     cg_pref_rep->setGeometry(fx, 54, fw - 30, 24);
-    open_data_dir = new QToolButton(this);
+    open_data_dir = new QToolButton(general);
     open_data_dir->setObjectName("open_data_dir");
     open_data_dir->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     open_data_dir->setGeometry(fx + fw - 28, 53, 28, 26);
