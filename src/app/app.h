@@ -174,8 +174,14 @@ void cg_menu_aideClick();
 // Which parameter dialog the counter model opens: 0 none, 1 VORN, 2 Gamma Scout.
 int32_t ParamDialogPourModele(TTypeCompteur t);
 
-// The address of the help page for a language code ("FR" -> ".../zelvanor_fr.htm").
+// The address of the help page on the web for a language code ("FR" -> ".../zelvanor_fr.htm").
 std::string AdresseAide(const std::string& Langue);
+// The help shipped with the program: one directory per language code in lower case, set at
+// start-up beside langages/ ("<dir>/help/").
+extern std::string Repertoire_aide;
+// The help page of a language ("FR" -> Repertoire_aide + "fr/index.html"), the English one
+// when that language has none.
+std::string FichierAide(const std::string& Langue);
 // "YYYY/MM/DD HH:NN" with the user's regional separators: the clock text of a VORN counter.
 std::string TexteDateHeureVORN(TDateTime t);
 

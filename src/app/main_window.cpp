@@ -1,6 +1,7 @@
 // What the main window's controls and menus do, without the window: the display switches, the
 // date window and its zoom, the alarm controls, capture files, counter commands and help.
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <exception>
 #include <string>
@@ -9,6 +10,7 @@
 #include "base/numfmt.h"
 #include "base/ports.h"
 #include "base/regional.h"
+#include "base/textfile.h"
 #include "chart/nice_chart.h"
 #include "model/model.h"
 #include "records/capture.h"
@@ -17,6 +19,7 @@
 #include "settings/config.h"
 #include "settings/journal.h"
 #include "settings/messages.h"
+#include "settings/texts.h"
 
 namespace zel {
 
@@ -433,13 +436,37 @@ std::string AdresseAide(const std::string& Langue) {
     return std::string(kHelpBase) + "/ressources/zelvanor/zelvanor_" + code + ".htm";
 }
 
+std::string Repertoire_aide;
+
+std::string FichierAide(const std::string& Langue) {
+    // Only a plain code names a directory: nothing in cg_conf.txt leads elsewhere.
+    std::string code;
+    for (const char ch : Langue) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (!std::isalpha(b)) {
+            code.clear();
+            break;
+        }
+        code += static_cast<char>(std::tolower(b));
+    }
+    const std::string page = Repertoire_aide + code + "/index.html";
+    if (!code.empty() && FileExists(page)) return page;
+    return Repertoire_aide + "en/index.html";
+}
+
+// The help is local: the desktop's browser shows it. When it is missing or no browser starts,
+// the user is told where the file is rather than left with a menu that does nothing.
 void cg_menu_aideClick() {
     try {
-        const std::string url = AdresseAide(Fichier_conf.Langue);
-        if (url.size() > 255) return;
-        Links().openUrl(url);
+        const std::string page = FichierAide(Fichier_conf.Langue);
+        if (!FileExists(page)) {
+            Dialogs().information(GetProgramText(ProgramText::HelpMissing) + page);
+            return;
+        }
+        if (!Links().openUrl("file://" + page))
+            Dialogs().information(GetProgramText(ProgramText::HelpNotOpened) + page);
     } catch (...) {
-        // The help page is a convenience: a failure to open it is not reported.
+        Dialogs().information(GetProgramText(ProgramText::HelpNotOpened));
     }
 }
 

@@ -179,6 +179,17 @@ void Demarrage(const AppDirectories& dirs) {
     InstalledSoundDir = dirs.installedSounds;
     InstalledLanguageDir = dirs.installedLanguages;
     Repertoire_conf = dirs.data;
+    // The help lies beside the language files: in the build tree or the installed share/zelvanor/.
+    {
+        std::string langs = dirs.installed && !dirs.installedLanguages.empty()
+                                ? dirs.installedLanguages
+                                : dirs.languages;
+        while (!langs.empty() && langs.back() == '/')
+            langs.pop_back();
+        const size_t slash = langs.find_last_of('/');
+        Repertoire_aide =
+            (slash == std::string::npos ? std::string() : langs.substr(0, slash + 1)) + "help/";
+    }
 
     // Beside the executable one level is made, as it always was; in the home directory
     // ~/.local/share itself may be missing on a first start.

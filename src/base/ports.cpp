@@ -43,7 +43,7 @@ class CancelDialogs : public DialogPort {
 
 class NoLinks : public LinkPort {
   public:
-    void openUrl(const std::string&) override {}
+    bool openUrl(const std::string&) override { return false; }
 };
 
 } // namespace

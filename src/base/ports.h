@@ -65,7 +65,8 @@ class DialogPort {
 class LinkPort {
   public:
     virtual ~LinkPort() = default;
-    virtual void openUrl(const std::string& url) = 0;
+    // False when no handler could be started for it.
+    virtual bool openUrl(const std::string& url) = 0;
 };
 
 // The ports in force. Defaults: the calling thread is the main thread and calls run inline,

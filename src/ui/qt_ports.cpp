@@ -159,8 +159,8 @@ void QtDialogs::busy(bool on) {
 
 // ---- Links --------------------------------------------------------------------------------------
 
-void QtLinks::openUrl(const std::string& url) {
-    QDesktopServices::openUrl(QUrl(ToQt(url)));
+bool QtLinks::openUrl(const std::string& url) {
+    return QDesktopServices::openUrl(QUrl(ToQt(url)));
 }
 
 // ---- Installation -------------------------------------------------------------------------------

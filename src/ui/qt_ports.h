@@ -59,7 +59,7 @@ class QtDialogs : public zel::DialogPort {
 
 class QtLinks : public zel::LinkPort {
   public:
-    void openUrl(const std::string& url) override;
+    bool openUrl(const std::string& url) override;
 };
 
 // The Qt ports and the system clock, installed in GetPorts() for the life of this object.

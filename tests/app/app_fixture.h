@@ -77,7 +77,11 @@ class RecordingSound : public zel::SoundPort {
 class RecordingLinks : public zel::LinkPort {
   public:
     std::vector<std::string> opened;
-    void openUrl(const std::string& url) override { opened.push_back(url); }
+    bool works = true; // false: as if no browser could start
+    bool openUrl(const std::string& url) override {
+        opened.push_back(url);
+        return works;
+    }
 };
 
 class AppTest : public ::testing::Test {

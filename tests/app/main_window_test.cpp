@@ -3,6 +3,7 @@
 
 #include "app/app.h"
 #include "app_fixture.h"
+#include "base/textfile.h"
 #include "chart/nice_chart.h"
 #include "model/model.h"
 #include "records/capture.h"
@@ -10,6 +11,7 @@
 #include "settings/config.h"
 #include "settings/journal.h"
 #include "settings/messages.h"
+#include "settings/texts.h"
 
 using namespace zel;
 
@@ -375,15 +377,45 @@ TEST(MainWindowTexts, HelpAddressClockTextAndParameterDialogs) {
         EXPECT_EQ(ParamDialogPourModele(c.t), c.dialog) << int(c.t);
 }
 
-TEST_F(MainWindowTest, HelpPageOpensInTheConfiguredLanguage) {
+TEST_F(MainWindowTest, HelpPageOpensLocallyInTheConfiguredLanguage) {
+    const std::string en = dir + "/help/en/index.html", fr = dir + "/help/fr/index.html";
+    // No help installed: the box says which file is missing.
     Fichier_conf.Langue = "FR";
     cg_menu_aideClick();
-    ASSERT_EQ(links.opened.size(), 1u);
-    EXPECT_EQ(links.opened[0], AdresseAide("FR"));
-    // An address over 255 characters is not opened.
-    Fichier_conf.Langue = std::string(300, 'x');
+    EXPECT_TRUE(links.opened.empty());
+    ASSERT_EQ(dialogs.informations.size(), 1u);
+    EXPECT_EQ(dialogs.informations[0], GetProgramText(ProgramText::HelpMissing) + en);
+
+    ASSERT_TRUE(CreateDir(dir + "/help") && CreateDir(dir + "/help/en") &&
+                CreateDir(dir + "/help/fr"));
+    WriteFile(en, "<html></html>");
+    WriteFile(fr, "<html></html>");
+    struct Case {
+        const char* code;
+        std::string page;
+    } cases[] = {
+        {"FR", fr},
+        {"fr", fr},
+        {"EN", en},
+        // No page in that language, or a code that names no directory: English.
+        {"DE", en},
+        {"../fr", en},
+        {"", en},
+    };
+    for (const Case& c : cases) {
+        links.opened.clear();
+        Fichier_conf.Langue = c.code;
+        cg_menu_aideClick();
+        ASSERT_EQ(links.opened.size(), 1u) << c.code;
+        EXPECT_EQ(links.opened[0], "file://" + c.page) << c.code;
+    }
+    EXPECT_EQ(dialogs.informations.size(), 1u);
+    // No browser could start: the box gives the file.
+    links.works = false;
+    Fichier_conf.Langue = "FR";
     cg_menu_aideClick();
-    EXPECT_EQ(links.opened.size(), 1u);
+    ASSERT_EQ(dialogs.informations.size(), 2u);
+    EXPECT_EQ(dialogs.informations[1], GetProgramText(ProgramText::HelpNotOpened) + fr);
 }
 
 } // namespace

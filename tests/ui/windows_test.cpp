@@ -114,7 +114,10 @@ class SilentSound : public SoundPort {
 class RecordingLinks : public LinkPort {
   public:
     std::vector<std::string> opened;
-    void openUrl(const std::string& u) override { opened.push_back(u); }
+    bool openUrl(const std::string& u) override {
+        opened.push_back(u);
+        return true;
+    }
 };
 
 std::string MakeDir() {
@@ -341,9 +344,13 @@ class WindowsTest : public QObject {
     void helpPageInTheConfiguredLanguage() {
         StartIn(dir_);
         Fichier_conf.Langue = "FR";
+        // The shipped help, beside the program, opened through the link port.
+        Repertoire_aide = std::string(ZEL_BINARY_DIR) + "/bin/help/";
         W().cg_menu_aide->trigger();
         QCOMPARE(links_.opened.size(), size_t(1));
-        QVERIFY(QString::fromStdString(links_.opened[0]).endsWith("_fr.htm"));
+        QCOMPARE(QString::fromStdString(links_.opened[0]),
+                 QString("file://" ZEL_BINARY_DIR "/bin/help/fr/index.html"));
+        QVERIFY(dialogs_.informations.empty());
     }
 
     // The preferences name the data directory and open it in the file manager; the about box
