@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "base/numfmt.h"
 #include "records/counter.h"
 
 namespace zel {
@@ -245,10 +246,9 @@ std::string MqttHaStatusTopic(const MqttSettings& s) {
 }
 
 std::string MqttStatePayload(const LiveCount& c) {
-    // Three decimals, as the window shows the dose rate.
-    char usvh[32];
-    std::snprintf(usvh, sizeof usvh, "%.3f", c.cpm * c.factor);
-    return "{\"cpm\": " + std::to_string(c.cpm) + ", \"usvh\": " + usvh +
+    // Three decimals, as the window shows the dose rate; always a point, whatever the region.
+    return "{\"cpm\": " + std::to_string(c.cpm) +
+           ", \"usvh\": " + zel::FormatFloat("0.000", c.cpm * c.factor) +
            ", \"time\": " + Json(IsoLocalTime(c.time)) + "}";
 }
 

@@ -177,9 +177,12 @@ TEST_F(MqttE2E, EveryCountArrivesInOrderAcrossBrokerOutages) {
     // The broker's loss and return, each told once per outage.
     size_t lost = 0, back = 0;
     for (const auto& l : cli.lines) {
-        lost += l.find("MQTT") != std::string::npos && l.find("unreachable") != std::string::npos;
-        back +=
-            l.find("MQTT") != std::string::npos && l.find("reachable again") != std::string::npos;
+        // The journal speaks the desktop's language: English, or French under fr_FR.
+        const bool mqtt = l.find("MQTT") != std::string::npos;
+        lost += mqtt && (l.find("unreachable") != std::string::npos ||
+                         l.find("injoignable") != std::string::npos);
+        back += mqtt && (l.find("reachable again") != std::string::npos ||
+                         l.find("de nouveau joignable") != std::string::npos);
     }
     EXPECT_EQ(lost, 2u) << Dump(cli);
     EXPECT_EQ(back, 2u) << Dump(cli);
@@ -213,7 +216,9 @@ TEST_F(MqttE2E, PasswordBrokerOverTlsRefusesTheWrongPasswordAndTakesTheRightOne)
                             "--mqtt-ca", dir_ + "/ca.crt"});
         ASSERT_TRUE(cli.WaitFor(
             [&](const std::string& l) {
-                return l.find(url) != std::string::npos && l.find("password") != std::string::npos;
+                return l.find(url) != std::string::npos &&
+                       (l.find("password") != std::string::npos ||
+                        l.find("mot de passe") != std::string::npos);
             },
             15000))
             << Dump(cli);
