@@ -13,6 +13,8 @@ namespace {
 // Counts received while the counter is being identified: a VORN's first count can come before
 // its factor is read, and would go out with another counter's factor and no name.
 std::vector<LiveCount> g_held;
+// A set-up that never ends (a counter that answers nothing but counts) keeps only the newest.
+constexpr size_t kHeldMax = 10000;
 
 LiveCounter Counter(TTypeCompteur model, uint32_t serial) {
     LiveCounter c;
@@ -37,6 +39,7 @@ void FeedCountFromSession(const Tcg_thread_ES& T) {
     c.cpm = T.Live.Last;
     c.factor = Fichier_conf.conversion_sievert_capture;
     if (Connection().state == ConnectionState::Connecting) {
+        if (g_held.size() >= kHeldMax) g_held.erase(g_held.begin());
         g_held.push_back(c);
         return;
     }
