@@ -27,6 +27,8 @@ bool EndsWith(const std::string& s, const char* tail) {
     return s.size() >= t.size() && s.compare(s.size() - t.size(), t.size(), t) == 0;
 }
 
+} // namespace
+
 // A name whose last component has no dot gets the extension.
 void DefaultExtension(std::string& path, const char* ext) {
     const size_t slash = path.find_last_of('/');
@@ -39,8 +41,6 @@ void NotWritten(const std::string& path) {
     Trt_log(text, true);
     Dialogs().information(text);
 }
-
-} // namespace
 
 TNiceChart* ChartInFront() {
     const TprincipalModel& p = Principal;

@@ -31,4 +31,9 @@ RecordsCsv RecordsInView();
 // RecordsInView() by atomic replacement and journals the number of records and the file.
 bool ExportRecordsClick();
 
+// Shared by the entries that write a file the user names: a name whose last component has no
+// dot gets `ext`; a file that could not be written is journalled and said in a box.
+void DefaultExtension(std::string& path, const char* ext);
+void NotWritten(const std::string& path);
+
 } // namespace zel

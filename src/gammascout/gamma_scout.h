@@ -102,4 +102,7 @@ erreur_programme ApplyDumpResult(const DumpResult& r);
 // itself runs on the calling thread. Returns the status to journal.
 erreur_programme Trt_dump_GammaScout(const TextList& Dump);
 
+// The report file of the last download decoded in this run (empty before the first). Main thread.
+const std::string& LastDownloadReport();
+
 } // namespace zel

@@ -12,6 +12,7 @@
 #include "records/counter.h"
 #include "settings/config.h"
 #include "settings/journal.h"
+#include "settings/texts.h"
 
 namespace zel {
 
@@ -46,6 +47,8 @@ void OuvreCaptureGs(const std::string& nom) {
     F_DownLoad = std::move(earlier);
 }
 
+std::string g_last_report;
+
 erreur_programme Apply(const DumpResult& r) {
     if (r.serieRead || r.eepromRead) {
         {
@@ -76,6 +79,8 @@ erreur_programme Apply(const DumpResult& r) {
         Trt_log(GetMessagePgm(pb_ecr_fichier) + ": " + report, true);
         return gs_erreur_interne;
     }
+    g_last_report = report;
+    Trt_log(GetProgramText(ProgramText::ReportWritten) + report, true);
     std::string Nom;
     if (SauveDownLoadCompteur(Nom)) return gs_no_error;
     Trt_log(GetMessagePgm(pb_ecr_fichier) + ": " + Nom, true);
@@ -83,6 +88,10 @@ erreur_programme Apply(const DumpResult& r) {
 }
 
 } // namespace
+
+const std::string& LastDownloadReport() {
+    return g_last_report;
+}
 
 erreur_programme ApplyDumpResult(const DumpResult& r) {
     try {

@@ -37,6 +37,7 @@
 #include "ui/param_vorn_dialog.h"
 #include "ui/preferences_dialog.h"
 #include "ui/qt_ports.h"
+#include "ui/report_view.h"
 #include "ui/widgets.h"
 #include "ui/windows.h"
 
@@ -103,6 +104,7 @@ Tprincipal::Tprincipal(QWidget* parent) : QMainWindow(parent) {
     BuildBottom(client);
     BuildMenus();
     AttachChartMenus(*this);
+    AttachReportMenu(*this);
 
     FlipTimer.setSingleShot(false);
     connect(&FlipTimer, &QTimer::timeout, this, [this] {

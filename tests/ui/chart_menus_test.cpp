@@ -4,12 +4,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -22,6 +25,7 @@
 #include "base/regional.h"
 #include "base/textfile.h"
 #include "chart/nice_chart.h"
+#include "gammascout/gamma_scout.h"
 #include "model/model.h"
 #include "records/capture.h"
 #include "settings/config.h"
@@ -31,6 +35,7 @@
 #include "ui/chart_widget.h"
 #include "ui/main_window.h"
 #include "ui/qt_ports.h"
+#include "ui/report_view.h"
 #include "ui/windows.h"
 
 using namespace zel;
@@ -281,6 +286,54 @@ class ChartMenusTest : public QObject {
 
     // Pictures for a person to look at: each chart naming its units, a pause in the counts,
     // and a live chart crowded with labels. The statistics page says what the records span.
+    // The report of the last download: "none yet" before one, then named in the journal, shown
+    // read-only from the Counter menu, and saved where the user says.
+    void reportOfTheLastDownload() {
+        auto open = [this] {
+            auto* a = W().cg_menu_compteur->findChild<QAction*>("cg_menuitem_rapport");
+            if (!a) qFatal("no report entry");
+            a->trigger();
+            QCoreApplication::processEvents();
+            return W().findChild<QDialog*>("report_view");
+        };
+        QDialog* view = open();
+        QVERIFY(view);
+        QCOMPARE(view->findChild<QPlainTextEdit*>("report_text")->toPlainText(),
+                 ToQt(GetProgramText(ProgramText::NoReport)));
+        QVERIFY(!view->findChild<QPushButton*>("report_save")->isEnabled());
+        view->close();
+        QCoreApplication::processEvents();
+
+        DumpResult r;
+        r.status = gs_no_error;
+        r.walked = true;
+        r.serie = "12345";
+        r.reportName = "gs_12345_report.txt";
+        r.report = {"Gamma Scout, Serial = 12345", "2023-05-01 08:00:00    2023-05-01 08:10:00"};
+        QCOMPARE(int(ApplyDumpResult(r)), int(gs_no_error));
+        const std::string path = LastDownloadReport();
+        QVERIFY(path.find("gs_12345_report.txt") != std::string::npos);
+        bool named = false;
+        for (const std::string& l : F_Log)
+            named |= l.find(GetProgramText(ProgramText::ReportWritten) + path) != std::string::npos;
+        QVERIFY(named);
+
+        view = open();
+        QVERIFY(view);
+        auto* text = view->findChild<QPlainTextEdit*>("report_text");
+        QVERIFY(text->isReadOnly());
+        QVERIFY(text->toPlainText().startsWith("Gamma Scout, Serial = 12345"));
+        Save(*view, "report_view");
+        const std::string copy = dir_ + "/copy";
+        dialogs_.files = {copy};
+        QTest::mouseClick(view->findChild<QPushButton*>("report_save"), Qt::LeftButton);
+        std::string original, saved;
+        QVERIFY(ReadFileBytes(path, original));
+        QVERIFY(ReadFileBytes(copy + ".txt", saved));
+        QCOMPARE(saved, original);
+        view->close();
+    }
+
     void pictures() {
         Live(240, 150, 95);
         const char* names[4] = {"charts_live_gap", "charts_history_gap", "charts_distribution",

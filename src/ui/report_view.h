@@ -1,0 +1,15 @@
+#pragma once
+// The read-only view of the last Gamma Scout download's report, opened from the Counter menu.
+class QDialog;
+class QWidget;
+
+namespace zelui {
+
+class Tprincipal;
+
+// Adds "last download's report" to the Counter menu, below the download entry.
+void AttachReportMenu(Tprincipal& w);
+// The view of the report (or of "no report yet"), not yet shown; owned by `parent`.
+QDialog* NewReportView(QWidget* parent);
+
+} // namespace zelui
