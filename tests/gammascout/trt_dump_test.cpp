@@ -15,6 +15,7 @@
 #include "settings/config.h"
 #include "settings/journal.h"
 #include "settings/messages.h"
+#include "settings/texts.h"
 
 namespace zel {
 namespace {
@@ -73,6 +74,10 @@ TEST_F(TrtDump, ReportAndDownloadFile) {
 
     const TextList report = Load(report_);
     ASSERT_EQ(report.size(), 6u);
+    // The journal names it, for the user to find it again.
+    EXPECT_EQ(LastDownloadReport(), dir_ + "/" + report_);
+    EXPECT_NE(F_Log.back().find(GetProgramText(ProgramText::ReportWritten) + dir_ + "/" + report_),
+              std::string::npos);
     EXPECT_EQ(report[0], "Gamma Scout, Serial = 12345, Version = 6.5, Conv. Factor = 0.008120");
     EXPECT_EQ(report[5].substr(0, 62),
               "2023-05-01 08:20:00    2023-05-01 08:30:00         3       600");
@@ -131,8 +136,9 @@ TEST_F(TrtDump, CountsBeforeTheFirstDateStayOutOfTheFiles) {
     const TextList dl = Load("GS2_12345_DL.txt");
     EXPECT_EQ(dl, (TextList{FormatLigneCSV(EncodeDateTime(2023, 5, 1, 8, 0, 0), 600, 1),
                             FormatLigneCSV(EncodeDateTime(2023, 5, 1, 8, 10, 0), 600, 2)}));
-    ASSERT_EQ(F_Log.size(), 1u);
-    EXPECT_NE(F_Log.back().find(GetMessagePgm(DLDateTimeErr) + ": 2"), std::string::npos);
+    // The undated counts told, then the report named.
+    ASSERT_EQ(F_Log.size(), 2u);
+    EXPECT_NE(F_Log[0].find(GetMessagePgm(DLDateTimeErr) + ": 2"), std::string::npos);
     // The report still lists all four intervals.
     EXPECT_EQ(Load("gs_12345_2023-05-01_08.00_2023-05-01_08.20.txt").size(), 3u + 4u);
 }
@@ -157,10 +163,10 @@ TEST_F(TrtDump, GsFileThatCannotBeOpenedCostsOnlyItsOwnRecords) {
     ASSERT_EQ(Trt_dump_GammaScout(ChecksumDump(ThreeCounts())), gs_no_error);
     EXPECT_TRUE(Exists(report_));
     EXPECT_EQ(Load("GS2_12345_DL.txt").size(), 3u);
-    ASSERT_EQ(F_Log.size(), 1u);
-    EXPECT_NE(F_Log.back().find(GetMessagePgm(Pb_ouvrir_fichier) + dir_ + "/gs_12345.txt"),
+    ASSERT_EQ(F_Log.size(), 2u);
+    EXPECT_NE(F_Log[0].find(GetMessagePgm(Pb_ouvrir_fichier) + dir_ + "/gs_12345.txt"),
               std::string::npos)
-        << F_Log.back();
+        << F_Log[0];
 }
 
 TEST_F(TrtDump, FailuresToWrite) {
