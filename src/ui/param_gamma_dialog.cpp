@@ -9,6 +9,7 @@
 #include "app/app.h"
 #include "model/model.h"
 #include "ui/qt_ports.h"
+#include "ui/report_view.h"
 
 namespace zelui {
 
@@ -64,6 +65,7 @@ Tcg_param_Gamma::Tcg_param_Gamma(QWidget* parent) : QDialog(parent) {
     etat->setReadOnly(true);
     etat->setFocusPolicy(Qt::NoFocus);
     etat->setGeometry(16, 124, 255, 22);
+    OpenReportOnClick(etat);
 
     lire = new QPushButton(this);
     lire->setObjectName("lire");

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QMenu>
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "app/report_view.h"
+#include "gammascout/gamma_scout.h"
 #include "settings/texts.h"
 #include "ui/main_window.h"
 #include "ui/qt_ports.h"
@@ -25,6 +27,25 @@ namespace {
 QString Text(ProgramText t) {
     return ToQt(GetProgramText(t));
 }
+
+class ReportOnClick : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        auto* w = static_cast<QWidget*>(o);
+        const bool report = !LastDownloadReport().empty();
+        if (e->type() == QEvent::Enter) {
+            w->setCursor(report ? Qt::PointingHandCursor : Qt::ArrowCursor);
+            w->setToolTip(report ? Text(ProgramText::ReportMenu) : QString());
+        } else if (e->type() == QEvent::MouseButtonRelease && report) {
+            NewReportView(w->window())->open();
+            return true;
+        }
+        return false;
+    }
+};
 
 } // namespace
 
@@ -72,6 +93,10 @@ void AttachReportMenu(Tprincipal& w) {
     QObject::connect(a, &QAction::triggered, counter, [win] { NewReportView(win)->open(); });
     QObject::connect(counter, &QMenu::aboutToShow, counter,
                      [a] { a->setText(Text(ProgramText::ReportMenu)); });
+}
+
+void OpenReportOnClick(QWidget* w) {
+    w->installEventFilter(new ReportOnClick(w));
 }
 
 } // namespace zelui

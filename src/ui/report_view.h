@@ -11,5 +11,8 @@ class Tprincipal;
 void AttachReportMenu(Tprincipal& w);
 // The view of the report (or of "no report yet"), not yet shown; owned by `parent`.
 QDialog* NewReportView(QWidget* parent);
+// A click on `w` (a dialog's status line) opens the view once a download has left a report;
+// the pointer and the tooltip say so.
+void OpenReportOnClick(QWidget* w);
 
 } // namespace zelui

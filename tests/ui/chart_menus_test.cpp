@@ -34,6 +34,7 @@
 #include "ui/chart_menus.h"
 #include "ui/chart_widget.h"
 #include "ui/main_window.h"
+#include "ui/param_gamma_dialog.h"
 #include "ui/qt_ports.h"
 #include "ui/report_view.h"
 #include "ui/windows.h"
@@ -320,10 +321,18 @@ class ChartMenusTest : public QObject {
 
         view = open();
         QVERIFY(view);
-        auto* text = view->findChild<QPlainTextEdit*>("report_text");
+        const auto* text = view->findChild<QPlainTextEdit*>("report_text");
         QVERIFY(text->isReadOnly());
         QVERIFY(text->toPlainText().startsWith("Gamma Scout, Serial = 12345"));
         Save(*view, "report_view");
+        view->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!W().findChild<QDialog*>("report_view"));
+        // The Gamma Scout dialog's status line opens it too.
+        QTest::mouseClick(Windows().cg_param_gamma->etat, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        view = Windows().cg_param_gamma->findChild<QDialog*>("report_view");
+        QVERIFY(view);
         const std::string copy = dir_ + "/copy";
         dialogs_.files = {copy};
         QTest::mouseClick(view->findChild<QPushButton*>("report_save"), Qt::LeftButton);
