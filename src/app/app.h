@@ -69,6 +69,17 @@ bool AppShutdown();
 // True between a successful AppStart and AppShutdown.
 bool AppRunning();
 
+// True while a counter command waits for its reply or a reply handler lets events through:
+// the shutdown must wait for it to return, since it runs under the event loop.
+bool AppCommandInProgress();
+
+// A close asked for (close box, Quit, a termination signal) while a command is in progress:
+// shows that it was heard (busy pointer, a status line), journals a download cut short, and
+// tells the session to stop, which ends the command's wait within about a second; the front end
+// then runs AppShutdown as soon as AppCommandInProgress() is false. Acts once; the pointer comes
+// back with AppShutdown. Nothing when no command is in progress.
+void AppCloseDuringCommand();
+
 // ---- Connection dialog ------------------------------------------------------------------------
 
 // One of the five line settings (PortCom 0..4); any other index gives 9600 8N1.

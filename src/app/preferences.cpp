@@ -8,6 +8,7 @@
 #include "app/app.h"
 #include "app/connection_state.h"
 #include "app/mqtt_settings.h"
+#include "app/session_link.h"
 #include "base/directories.h"
 #include "base/ports.h"
 #include "base/text_util.h"
@@ -125,6 +126,7 @@ bool cg_pref_OKClick() {
             ChangeLangueParamVORN();
             ChangeLangueConnexion();
             Fichier_conf.Langue = m.LangueSelectionne;
+            UpdateSessionContext();
         }
     }
     Fichier_conf.Fichier_alarme = Selection(m.cg_liste_alarme, m.cg_liste_alarme_index);

@@ -9,6 +9,7 @@
 #include "serial/port_list.h"
 #include "session/replies.h"
 #include "session/session_globals.h"
+#include "settings/config.h"
 
 namespace zel {
 
@@ -57,6 +58,10 @@ void ArreterSession() {
 
 bool SessionExiste() {
     return Thread_ES != nullptr;
+}
+
+void UpdateSessionContext() {
+    if (Thread_ES) Thread_ES->SetContext(Fichier_conf.type_compteur_Capture, Fichier_conf.Langue);
 }
 
 void OuvrirPort(const std::string& nom, const TLigneSerie& ligne, int32_t& status) {

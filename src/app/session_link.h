@@ -21,6 +21,8 @@ bool DemarrerSession();
 // the main thread; then releases it. Nothing when there is none.
 void ArreterSession();
 bool SessionExiste();
+// Gives the session the configured model and language (after the user picked a language).
+void UpdateSessionContext();
 
 // The port of the serial line object.
 void OuvrirPort(const std::string& nom, const TLigneSerie& ligne, int32_t& status);

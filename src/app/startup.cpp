@@ -41,6 +41,8 @@ std::string VersionLine() {
 namespace {
 
 bool g_running = false;
+// A close was asked for while a command was in progress (busy pointer shown).
+bool g_closing = false;
 
 // The four charts belong to the main window; they live from start-up to the next start-up or
 // the end of the process, so a front end that repaints late never meets a freed chart.
@@ -274,6 +276,35 @@ bool AppRunning() {
     return g_running;
 }
 
+bool AppCommandInProgress() {
+    return Principal.commande_en_cours || TraitementEnCours;
+}
+
+void AppCloseDuringCommand() {
+    if (!g_running || g_closing || !AppCommandInProgress()) return;
+    g_closing = true;
+    Dialogs().busy(true);
+    const bool fr = Fichier_conf.Langue == "FR";
+    Trt_log(fr ? "Fermeture : la commande en cours est interrompue"
+               : "Closing: the command in progress is stopped",
+            true);
+    if (Thread_ES) {
+        const TCommande c = Thread_ES->CommandeEnCours();
+        if (c == Comd_DL || c == Comd_DL_suite) {
+            // What came so far is not saved: a Gamma Scout dump decodes only whole, and a VORN
+            // download is saved only once complete.
+            const TTypeCompteur t = Fichier_conf.type_compteur_Capture;
+            const size_t n =
+                t == GAMMA_SCOUT1 || t == GAMMA_SCOUT2 ? F_Dump.size() : F_DownLoad.size();
+            Trt_log(fr ? "Téléchargement interrompu : " + std::to_string(n) +
+                             " lignes reçues, non enregistrées"
+                       : "Download cut short: " + std::to_string(n) + " lines received, not saved",
+                    true);
+        }
+        Thread_ES->Terminate();
+    }
+}
+
 bool AppShutdown() {
     if (!g_running) return true;
     bool ok = true;
@@ -329,6 +360,10 @@ bool AppShutdown() {
     }
     g_running = false;
     ConnectionReset();
+    if (g_closing) {
+        g_closing = false;
+        Dialogs().busy(false);
+    }
     return ok;
 }
 

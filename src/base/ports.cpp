@@ -79,6 +79,11 @@ LinkPort& Links() {
     return p ? *p : def;
 }
 
+void MainThreadPort::waitMs(uint32_t ms) {
+    processEvents();
+    Clock().sleepMs(ms);
+}
+
 TDateTime SystemClock::now() {
     return Now();
 }
@@ -144,6 +149,10 @@ void QueueMainThread::processEvents() {
         }
         f();
     }
+}
+
+void QueueMainThread::waitMs(uint32_t ms) {
+    runFor(ms);
 }
 
 void QueueMainThread::runFor(uint32_t ms) {

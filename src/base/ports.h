@@ -19,6 +19,10 @@ class MainThreadPort {
     virtual void postToMain(std::function<void()> f) = 0;
     // On the main thread: handles pending events and queued calls, then returns.
     virtual void processEvents() = 0;
+    // On the main thread: waits `ms` while handling events and queued calls, so that a wait
+    // never freezes the windows. This one handles them once, then sleeps on the clock (the
+    // command line and the tests, where nothing is to be painted meanwhile).
+    virtual void waitMs(uint32_t ms);
     virtual bool isMainThread() const = 0;
 };
 
@@ -103,6 +107,8 @@ class QueueMainThread : public MainThreadPort {
     void postToMain(std::function<void()> f) override;
     void processEvents() override;
     bool isMainThread() const override;
+    // Serves queued calls as they come for `ms`.
+    void waitMs(uint32_t ms) override;
     // Serves queued calls until `ms` have passed or stop() is called (from any thread).
     void runFor(uint32_t ms);
     void stop();

@@ -257,7 +257,11 @@ class MainConsole : public zel::QueueMainThread {
     }
     void processEvents() override {
         zel::QueueMainThread::processEvents();
-        if ((g_stop || TimeUp()) && zel::Thread_ES) zel::Thread_ES->Terminate();
+        if (g_stop || TimeUp()) {
+            // Said once in the journal when a command is cut short.
+            zel::AppCloseDuringCommand();
+            if (zel::Thread_ES) zel::Thread_ES->Terminate();
+        }
     }
 
   private:
@@ -286,8 +290,8 @@ int run_log(int argc, char** argv) {
     struct sigaction sa {};
     sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(sig, &sa, nullptr);
 
     // The desktop program's directories, so that both keep one journal and one capture file.
     zel::AppDirectories dirs =

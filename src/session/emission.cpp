@@ -47,17 +47,20 @@ std::string Message(erreur_programme e) {
 }
 
 // Writes the clock command one character at a time, each followed by half a second, showing
-// the position in `enr`. A failed write ends the loop; the reply is awaited all the same.
-void EcritureDirecte(const std::string& texte) {
+// the position in `enr`. A failed write ends the loop; the reply is awaited all the same. A
+// session told to stop (the program closing) ends it too.
+void EcritureDirecte(const std::string& texte, const Tcg_thread_ES& T) {
     Indicateur(clRed);
     SerialLine* ligne = Ligne();
     int32_t status = ligne ? 0 : ErrPortNotOpen;
-    for (size_t i = 0; i < texte.size() && status == 0; ++i) {
+    for (size_t i = 0; i < texte.size() && status == 0 && !T.Terminated(); ++i) {
         ligne->SEND(std::string(1, texte[i]), status);
         Principal.enr = std::to_string(i + 1);
         ModelChanged(ModelWindow::Main);
-        MainThread().processEvents();
-        if (status == 0) Clock().sleepMs(PasCaractere);
+        if (status == 0)
+            MainThread().waitMs(PasCaractere);
+        else
+            MainThread().processEvents();
     }
 }
 
@@ -232,10 +235,8 @@ void SetEmission(TCommande Commande, const std::string& S) {
     }
     CommandeEnCours(true);
 
-    while (T.Occupe() && !T.Terminated() && !non_connecte()) {
-        Clock().sleepMs(PasAttente);
-        MainThread().processEvents();
-    }
+    while (T.Occupe() && !T.Terminated() && !non_connecte())
+        MainThread().waitMs(PasAttente);
 
     TEmission E;
     E.Commande = Commande;
@@ -247,9 +248,14 @@ void SetEmission(TCommande Commande, const std::string& S) {
         SetEmission_VORN(E);
 
     if (!E.Directe.empty()) {
-        EcritureDirecte(E.Directe);
+        EcritureDirecte(E.Directe, T);
         if (Commande == Comd_IN) Trt_log(E.Directe, true);
         Indicateur(clLime);
+        // Cut short by the program closing: no reply to await.
+        if (T.Terminated()) {
+            CommandeEnCours(false);
+            return;
+        }
     }
 
     Trt_log(E.S2, true);
@@ -261,10 +267,8 @@ void SetEmission(TCommande Commande, const std::string& S) {
     // a sent line, so a counter that never answers cannot hold every later command.
     if (E.S1.empty() && E.ReponseAttendue != Comd_Rien) T.SetAttenteReponse();
 
-    while (T.Occupe() && !T.Terminated() && !non_connecte()) {
-        MainThread().processEvents();
-        Clock().sleepMs(PasAttente);
-    }
+    while (T.Occupe() && !T.Terminated() && !non_connecte())
+        MainThread().waitMs(PasAttente);
     // The session queues its journal lines (a time-out, the end of a dump) before it falls
     // idle: they are shown before the caller journals what follows from the exchange.
     MainThread().processEvents();

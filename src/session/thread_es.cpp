@@ -66,6 +66,7 @@ Tcg_thread_ES::Tcg_thread_ES(bool CreateSuspended, TSessionLinks Links)
     : Handlers(std::move(Links.Handlers)),
       Trt_dump_GammaScout(std::move(Links.Trt_dump_GammaScout)), FLinks(std::move(Links)) {
     ReinitLocked(NonConnecte);
+    ContextFromConfigLocked();
     Cpt_H_mn.fill(0);
     Cpt_H_SV.fill(0);
     I_Cpt_H = 0;
@@ -127,6 +128,11 @@ void Tcg_thread_ES::ReinitLocked(Tetat EtatInit) {
     LastDLDateTime = 0;
 }
 
+void Tcg_thread_ES::ContextFromConfigLocked() {
+    FModele = Fichier_conf.type_compteur_Capture;
+    FLangue = Fichier_conf.Langue;
+}
+
 void Tcg_thread_ES::ReinitAutomate(Tetat EtatInit, bool OublieDefaut) {
     std::lock_guard<std::mutex> lock(FCS);
     ++FGeneration;
@@ -135,6 +141,18 @@ void Tcg_thread_ES::ReinitAutomate(Tetat EtatInit, bool OublieDefaut) {
     if (OublieDefaut) FDerniereErreur = 0;
     FDefautLigne = 0;
     ReinitLocked(EtatInit);
+    ContextFromConfigLocked();
+}
+
+void Tcg_thread_ES::SetContext(TTypeCompteur Modele, const std::string& Langue) {
+    std::lock_guard<std::mutex> lock(FCS);
+    FModele = Modele;
+    FLangue = Langue;
+}
+
+TCommande Tcg_thread_ES::CommandeEnCours() {
+    std::lock_guard<std::mutex> lock(FCS);
+    return Commande;
 }
 
 void Tcg_thread_ES::SetComdAttendue(TCommande ComdAttendue) {
@@ -275,14 +293,16 @@ void Tcg_thread_ES::Listen(uint64_t gen, bool awaitingReply) {
     // the user hears of it once, until a line arrives or the session is restarted.
     if (status != ErrTimeout && status != ErrPortNotOpen) {
         bool tell;
+        std::string langue;
         {
             std::lock_guard<std::mutex> lock(FCS);
             if (gen != FGeneration) return;
             tell = status != FDerniereErreur;
             FDerniereErreur = status;
             FDefautLigne = status;
+            langue = FLangue;
         }
-        if (tell) Trt_log(GetIOError(status), true);
+        if (tell) Trt_log(GetIOError(status, langue), true);
     }
     // No line (a partial one is dropped), or no port.
     if (!awaitingReply) {
@@ -315,19 +335,23 @@ void Tcg_thread_ES::Listen(uint64_t gen, bool awaitingReply) {
 // The watchdog has passed without a line: the end of a Gamma Scout dump, or a missing reply.
 void Tcg_thread_ES::GiveUpReply(uint64_t gen) {
     TCommande commande;
+    TTypeCompteur modele;
+    std::string langue;
     {
         std::lock_guard<std::mutex> lock(FCS);
         if (gen != FGeneration) return;
         commande = Commande;
+        modele = FModele;
+        langue = FLangue;
     }
-    if (IsGammaScout(Fichier_conf.type_compteur_Capture) && commande == Comd_DL_suite) {
+    if (IsGammaScout(modele) && commande == Comd_DL_suite) {
         Trt_log(GetMessagePgm(FinDump), true);
         const erreur_programme r =
             Trt_dump_GammaScout ? Trt_dump_GammaScout() : zel::Trt_dump_GammaScout(F_Dump);
         Trt_log(GetMessagePgm(r), true);
         F_Dump.clear();
     } else {
-        Trt_log(GetIOError(ErrTimeout), true);
+        Trt_log(GetIOError(ErrTimeout, langue), true);
     }
     std::lock_guard<std::mutex> lock(FCS);
     if (gen == FGeneration) ReinitLocked(Initial);
@@ -358,7 +382,12 @@ void Tcg_thread_ES::Send(uint64_t gen) {
         return;
     }
     // The queued line is lost; the caller sees Occupe fall.
-    Trt_log(GetIOError(status), true);
+    std::string langue;
+    {
+        std::lock_guard<std::mutex> lock(FCS);
+        langue = FLangue;
+    }
+    Trt_log(GetIOError(status, langue), true);
     std::lock_guard<std::mutex> lock(FCS);
     if (gen == FGeneration) ReinitLocked(Initial);
 }
@@ -451,6 +480,11 @@ void Tcg_thread_ES::TrtES() {
         // A handler's failure must not leave the session thread waiting for this call.
         Trt_log(GetMessagePgm(erreur_systeme) + ": " + e.what(), true);
         Commande = Comd_Rien;
+    }
+    // An identification may have changed the model: the loop reads the copy.
+    {
+        std::lock_guard<std::mutex> lock(FCS);
+        ContextFromConfigLocked();
     }
     BufR.Occupe = false;
 }

@@ -21,6 +21,7 @@
 #include "base/ports.h"
 #include "scan/scanner.h"
 #include "serial/serial_line.h"
+#include "settings/counter_type.h"
 #include "settings/messages.h"
 
 namespace zel {
@@ -133,6 +134,14 @@ class Tcg_thread_ES {
     bool Occupe();
     void SetDLParam(int32_t P, TCodage C);
     void SetNbInternalData();
+    // What the loop knows of the application, given to it by the main thread: the connected
+    // model (its silence ends a Gamma Scout dump) and the language of the line fault texts.
+    // The loop never reads the configuration, which the main thread changes as it goes.
+    // ReinitAutomate and each handled line (an identification changes the model) take both from
+    // Fichier_conf; call this when the user picks another language.
+    void SetContext(TTypeCompteur Modele, const std::string& Langue);
+    // The command in progress (Comd_Rien when none).
+    TCommande CommandeEnCours();
     // For a command written to the line directly (not queued): once the line has been silent
     // for a second, the reply to the command in progress is awaited with the watchdog of a
     // send, so a counter that never answers cannot keep the session busy for ever.
@@ -187,6 +196,7 @@ class Tcg_thread_ES {
     void AfterHandlers(uint64_t gen);
     void GiveUpReply(uint64_t gen);
     void ReinitLocked(Tetat EtatInit);
+    void ContextFromConfigLocked();
     bool OfferTo(const TrtHandler& h);
     SerialLine* Line() const;
     MainThreadPort& Main() const;
@@ -201,6 +211,8 @@ class Tcg_thread_ES {
     int32_t FDefautLigne = 0;    // fault of the last reads, 0 since a line or a restart
     // Inside a line longer than one read. Set by the session thread, cleared by a reset too.
     std::atomic<bool> FLigneTropLongue{false};
+    TTypeCompteur FModele = NotInitialized; // SetContext, under FCS
+    std::string FLangue;                    // SetContext, under FCS
     std::atomic<bool> FTerminated{false};
     std::atomic<bool> FFinished{false};
     std::thread FThread;

@@ -178,7 +178,11 @@ std::string MessageWith(erreur_programme ErrorCode, const std::string& arg) {
 }
 
 std::string GetIOError(int32_t Status) {
-    const bool fr = Fichier_conf.Langue == "FR";
+    return GetIOError(Status, Fichier_conf.Langue);
+}
+
+std::string GetIOError(int32_t Status, const std::string& Langue) {
+    const bool fr = Langue == "FR";
     std::string s;
     bool found = false;
     for (const auto& t : IOTexts()) {

@@ -103,7 +103,10 @@ std::string GetMessagePgm(erreur_programme ErrorCode);
 std::string MessageWith(erreur_programme ErrorCode, const std::string& arg);
 
 // The text of a serial line status or of an operating-system error code (errno): French when
-// Fichier_conf.Langue is exactly "FR", English otherwise. Control characters are removed.
+// the language code is exactly "FR", English otherwise. Control characters are removed.
+std::string GetIOError(int32_t Status, const std::string& Langue);
+// The same in the configured language (Fichier_conf.Langue): main thread only, since the
+// preferences change it there. The session thread passes the language it was given.
 std::string GetIOError(int32_t Status);
 
 } // namespace zel

@@ -2,14 +2,11 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QScreen>
-#include <QSocketNotifier>
 #include <QStyleFactory>
 #include <QTimer>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <unistd.h>
 
 #include "app/connection_state.h"
 #include "app/mqtt_settings.h"
@@ -19,36 +16,6 @@
 #include "ui/qt_ports.h"
 #include "ui/windows.h"
 #include "zel_version.h"
-
-namespace {
-
-// A termination signal (logout, kill, Ctrl+C in a terminal) closes the main window like the Quit
-// command, so the configuration, the capture and the journal are saved. The handler only writes
-// a byte; the window is closed from the event loop.
-int g_signal_pipe[2] = {-1, -1};
-
-void OnSignal(int) {
-    const char c = 1;
-    [[maybe_unused]] ssize_t n = write(g_signal_pipe[1], &c, 1);
-}
-
-void CloseOnSignals(QObject* owner) {
-    if (pipe(g_signal_pipe) != 0) return;
-    auto* n = new QSocketNotifier(g_signal_pipe[0], QSocketNotifier::Read, owner);
-    QObject::connect(n, &QSocketNotifier::activated, owner, [] {
-        char c;
-        [[maybe_unused]] ssize_t r = read(g_signal_pipe[0], &c, 1);
-        if (zelui::Tprincipal* w = zelui::Windows().Principal) w->close();
-    });
-    struct sigaction sa {};
-    sa.sa_handler = OnSignal;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    for (int sig : {SIGTERM, SIGINT, SIGHUP})
-        sigaction(sig, &sa, nullptr);
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     // Answered before any window or display is needed.
@@ -80,7 +47,7 @@ int main(int argc, char** argv) {
     // The counts are published as the network preferences say (the command line has its own).
     zel::ApplyMqttSettings();
 
-    CloseOnSignals(&app);
+    zelui::CloseOnSignals(&app);
 
     int rc = 0;
     try {

@@ -114,7 +114,7 @@ Tprincipal::Tprincipal(QWidget* parent) : QMainWindow(parent) {
     });
 
     connect(&close_retry, &QTimer::timeout, this, [this] {
-        if (!Principal.commande_en_cours && !TraitementEnCours) close();
+        if (!AppCommandInProgress()) close();
     });
 
     connection_label = new QLabel(this);
@@ -662,11 +662,13 @@ void Tprincipal::cg_menu_a_proposClick() {
 }
 
 void Tprincipal::closeEvent(QCloseEvent* e) {
-    // A command waiting for its reply, or a reply handler, runs this very event loop: stopping
-    // the session under it would pull the session from under that wait. Close once it is over.
-    if (!shutdown_done && (Principal.commande_en_cours || TraitementEnCours)) {
+    // A command waiting for its reply, or a reply handler, runs this very event loop: releasing
+    // the session under it would pull the session from under that wait. The command is told to
+    // end, and the close follows as soon as it has returned.
+    if (!shutdown_done && AppCommandInProgress()) {
         e->ignore();
-        if (!close_retry.isActive()) close_retry.start(100);
+        AppCloseDuringCommand();
+        if (!close_retry.isActive()) close_retry.start(20);
         return;
     }
     close_retry.stop();

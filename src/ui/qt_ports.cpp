@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QSoundEffect>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 
 namespace zelui {
@@ -49,6 +51,23 @@ void QtMainThread::postToMain(std::function<void()> f) {
 void QtMainThread::processEvents() {
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void QtMainThread::waitMs(uint32_t ms) {
+    if (!isMainThread()) {
+        QThread::msleep(ms);
+        return;
+    }
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(static_cast<int>(ms));
+    loop.exec();
+    // Once the application is quitting no event loop runs any more: still wait, or a polling
+    // caller would spin.
+    if (timer.isActive()) QThread::msleep(static_cast<unsigned long>(timer.remainingTime()));
 }
 
 // ---- Sound --------------------------------------------------------------------------------------

@@ -20,6 +20,9 @@ class QtMainThread : public zel::MainThreadPort {
     void runOnMainAndWait(std::function<void()> f) override;
     void postToMain(std::function<void()> f) override;
     void processEvents() override;
+    // A local event loop that a timer ends: the windows repaint, timers fire and the session's
+    // calls are served all through the wait.
+    void waitMs(uint32_t ms) override;
     bool isMainThread() const override;
 
   private:

@@ -1,7 +1,11 @@
 #include "ui/windows.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QSocketNotifier>
 #include <QThread>
+#include <csignal>
+#include <unistd.h>
 
 #include "app/app.h"
 #include "app/map_prefs.h"
@@ -101,6 +105,43 @@ void ReleaseWindows() {
     w.cg_param_gamma = nullptr;
     delete w.Principal;
     w.Principal = nullptr;
+}
+
+namespace {
+
+// The handler only writes a byte; the window is closed from the event loop.
+int g_signal_pipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char c = 1;
+    [[maybe_unused]] ssize_t n = write(g_signal_pipe[1], &c, 1);
+}
+
+} // namespace
+
+void CloseOnSignals(QObject* owner) {
+    if (g_signal_pipe[0] < 0 && pipe(g_signal_pipe) != 0) return;
+    auto* n = new QSocketNotifier(g_signal_pipe[0], QSocketNotifier::Read, owner);
+    QObject::connect(n, &QSocketNotifier::activated, owner, [] {
+        char c;
+        [[maybe_unused]] ssize_t r = read(g_signal_pipe[0], &c, 1);
+        Tprincipal* w = Windows().Principal;
+        if (!w) return;
+        // A dialog or a message box in front would keep the program alive after the main
+        // window has gone: they go first.
+        for (int i = 0; i < 8; ++i) {
+            QWidget* m = QApplication::activeModalWidget();
+            if (!m || m == w) break;
+            m->close();
+        }
+        w->close();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(sig, &sa, nullptr);
 }
 
 } // namespace zelui

@@ -5,6 +5,8 @@
 #include "base/directories.h"
 #include "model/model.h"
 
+class QObject;
+
 namespace zelui {
 
 class Tprincipal;
@@ -36,5 +38,10 @@ bool CreateWindows(const zel::AppDirectories& dirs);
 bool CreateWindows(const std::string& exeDir);
 // Releases the dialogs in the order of the close step, then the main window.
 void ReleaseWindows();
+
+// SIGTERM, SIGINT and SIGHUP (logout, kill, Ctrl+C in a terminal) close the main window as the
+// Quit command does, dialogs and message boxes in front of it first, so that the configuration,
+// the capture and the journal are saved. `owner` (the application) holds the notifier.
+void CloseOnSignals(QObject* owner);
 
 } // namespace zelui

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -31,4 +32,18 @@ TEST(QueueMainThread, OnTheMainThreadCallsRunInline) {
     main.runOnMainAndWait([&] { ++n; });
     EXPECT_EQ(n, 1);
     EXPECT_TRUE(main.isMainThread());
+}
+
+// A wait of the main thread serves the other thread's calls while it lasts (a session handing
+// over a line must not wait for the end of the front end's poll), and lasts its whole time.
+TEST(QueueMainThread, WaitServesCallsAsTheyCome) {
+    QueueMainThread main;
+    std::atomic<bool> served{false};
+    std::thread worker([&] { main.runOnMainAndWait([&] { served = true; }); });
+    const auto start = std::chrono::steady_clock::now();
+    main.waitMs(300);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    worker.join();
+    EXPECT_TRUE(served);
+    EXPECT_GE(waited, std::chrono::milliseconds(300));
 }
