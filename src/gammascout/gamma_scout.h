@@ -9,9 +9,8 @@
 // How the session uses it, on its own thread, when the silence after a dump has ended it:
 //
 //     Trt_log(GetMessagePgm(FinDump), false);
-//     const erreur_programme st = Trt_dump_GammaScout(F_Dump);
+//     const erreur_programme st = Trt_dump_GammaScout(dump); // F_Dump, taken on the main thread
 //     Trt_log(GetMessagePgm(st), false);
-//     F_Dump.clear();
 //
 // Trt_dump_GammaScout reads its inputs and applies its results through
 // MainThread().runOnMainAndWait, so the main thread must keep serving such calls meanwhile (it

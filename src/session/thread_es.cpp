@@ -346,10 +346,13 @@ void Tcg_thread_ES::GiveUpReply(uint64_t gen) {
     }
     if (IsGammaScout(modele) && commande == Comd_DL_suite) {
         Trt_log(GetMessagePgm(FinDump), true);
+        // The dump's lines were gathered by the main thread, which reads them too (a close
+        // counts them): they are taken over there, and decoded here from this copy.
+        TextList dump;
+        Main().runOnMainAndWait([&dump] { dump.swap(F_Dump); });
         const erreur_programme r =
-            Trt_dump_GammaScout ? Trt_dump_GammaScout() : zel::Trt_dump_GammaScout(F_Dump);
+            Trt_dump_GammaScout ? Trt_dump_GammaScout(dump) : zel::Trt_dump_GammaScout(dump);
         Trt_log(GetMessagePgm(r), true);
-        F_Dump.clear();
     } else {
         Trt_log(GetIOError(ErrTimeout, langue), true);
     }

@@ -19,6 +19,7 @@
 
 #include "base/datetime.h"
 #include "base/ports.h"
+#include "base/textfile.h"
 #include "scan/scanner.h"
 #include "serial/serial_line.h"
 #include "settings/counter_type.h"
@@ -89,9 +90,10 @@ struct TLiveCounts {
     int32_t Last = 0;
 };
 
-// Decodes the Gamma Scout dump gathered in F_Dump once the counter has gone silent; runs on
-// the session thread. Not set: the program's decoder, Trt_dump_GammaScout(F_Dump).
-using TDumpDecoder = std::function<erreur_programme()>;
+// Decodes the Gamma Scout dump once the counter has gone silent; runs on the session thread,
+// given the lines the main thread gathered in F_Dump (then empty). Not set: the program's
+// decoder, Trt_dump_GammaScout.
+using TDumpDecoder = std::function<erreur_programme(const TextList& Dump)>;
 
 // What the session reaches outside itself. A null pointer means the program's own: the
 // global EntreesSorties, MainThread() and Clock().

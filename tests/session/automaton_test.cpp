@@ -34,8 +34,8 @@ class Automaton : public ::testing::Test {
         links.Ligne = &line;
         links.Horloge = &clock;
         links.Handlers = std::move(handlers);
-        links.Trt_dump_GammaScout = [this] {
-            dumpSeen = F_Dump;
+        links.Trt_dump_GammaScout = [this](const TextList& dump) {
+            dumpSeen = dump;
             ++dumps;
             return gs_no_error;
         };
