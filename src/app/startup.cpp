@@ -27,6 +27,7 @@
 #include "settings/language.h"
 #include "settings/messages.h"
 #include "settings/messages_lock.h"
+#include "settings/texts.h"
 #include "zel_version.h"
 
 namespace zel {
@@ -284,23 +285,18 @@ void AppCloseDuringCommand() {
     if (!g_running || g_closing || !AppCommandInProgress()) return;
     g_closing = true;
     Dialogs().busy(true);
-    const bool fr = Fichier_conf.Langue == "FR";
-    Trt_log(fr ? "Fermeture : la commande en cours est interrompue"
-               : "Closing: the command in progress is stopped",
-            true);
+    Trt_log(GetProgramText(ProgramText::ClosingStopsCommand), true);
     if (Thread_ES) {
         const TCommande c = Thread_ES->CommandeEnCours();
-        if (c == Comd_DL || c == Comd_DL_suite) {
-            // What came so far is not saved: a Gamma Scout dump decodes only whole, and a VORN
-            // download is saved only once complete.
-            const TTypeCompteur t = Fichier_conf.type_compteur_Capture;
-            const size_t n =
-                t == GAMMA_SCOUT1 || t == GAMMA_SCOUT2 ? F_Dump.size() : F_DownLoad.size();
-            Trt_log(fr ? "Téléchargement interrompu : " + std::to_string(n) +
-                             " lignes reçues, non enregistrées"
-                       : "Download cut short: " + std::to_string(n) + " lines received, not saved",
-                    true);
-        }
+        const TTypeCompteur t = Fichier_conf.type_compteur_Capture;
+        const bool gs = t == GAMMA_SCOUT1 || t == GAMMA_SCOUT2;
+        // What came so far is not saved: a Gamma Scout dump decodes only whole, and a VORN
+        // download is saved only once complete. A Gamma Scout dump already handed to the
+        // decoder (F_Dump emptied while the command lasts) is whole, and is saved.
+        const size_t n = gs ? F_Dump.size() : F_DownLoad.size();
+        const bool decoding = gs && c == Comd_DL_suite && n == 0;
+        if ((c == Comd_DL || c == Comd_DL_suite) && !decoding)
+            Trt_log(GetProgramText(ProgramText::DownloadCutShort) + std::to_string(n), true);
         Thread_ES->Terminate();
     }
 }

@@ -16,7 +16,8 @@ extern std::atomic<bool> Thread_ES_Running;
 // The serial line of the connected counter.
 extern std::unique_ptr<TEntreesSorties> EntreesSorties;
 // The raw lines of a Gamma Scout memory dump, filled by the download handlers on the main
-// thread, decoded and emptied by the session thread when the counter falls silent.
+// thread; when the counter falls silent the session takes them over on the main thread and
+// decodes its copy. Main thread only.
 extern TextList F_Dump;
 // Firmware version of the connected counter.
 extern double Version_compteur;

@@ -79,6 +79,8 @@ const BuiltIn kTexts[] = {
     {ProgramText::NoReport, "Aucun rapport de téléchargement pour l'instant"},
     {ProgramText::PrefGeneral, "Général"},
     {ProgramText::PrefOpenDataDir, "Ouvrir le dossier des données"},
+    {ProgramText::ClosingStopsCommand, "Fermeture : la commande en cours est interrompue"},
+    {ProgramText::DownloadCutShort, "Téléchargement interrompu, non enregistré ; lignes reçues : "},
 };
 
 } // namespace

@@ -71,8 +71,10 @@ enum class ProgramText : int32_t {
     ReportClose = 59,          // report viewer
     ReportWritten = 60,        // journal, + file name
     NoReport = 61,
-    PrefGeneral = 62,     // preferences: the general page
-    PrefOpenDataDir = 63, // preference: the button that opens the data directory
+    PrefGeneral = 62,         // preferences: the general page
+    PrefOpenDataDir = 63,     // preference: the button that opens the data directory
+    ClosingStopsCommand = 64, // journal, closing during a command
+    DownloadCutShort = 65,    // journal, + number of lines received
 };
 
 // The text in the loaded language, or the built-in French one. Main thread.

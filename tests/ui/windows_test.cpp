@@ -876,8 +876,8 @@ class WindowsTest : public QObject {
 
     // Every wait of a command runs the event loop: the window never goes more than 50 ms
     // without handling its events (a bare 100 ms poll, or the half second between two
-    // characters of a clock setting, would show here). A step over the bound is measured once
-    // more and the better run counts: a loaded machine may delay one run, while a wait that
+    // characters of a clock setting, would show here). A step over the bound is measured up to
+    // twice more and the best run counts: a loaded machine may delay a run, while a wait that
     // blocks does so every time.
     void commandsKeepTheWindowResponsive() {
         const std::string vorn = StartSim(
@@ -912,7 +912,8 @@ class WindowsTest : public QObject {
         };
         for (const Step& step : steps) {
             qint64 stall = LongestStall(step.work);
-            if (stall > 50) stall = std::min(stall, LongestStall(step.work));
+            for (int again = 0; again < 2 && stall > 50; ++again)
+                stall = std::min(stall, LongestStall(step.work));
             qInfo("%s: longest stall %lld ms", step.what, static_cast<long long>(stall));
             QVERIFY2(step.done(), step.what);
             QVERIFY2(stall <= 50,
@@ -979,16 +980,17 @@ class WindowsTest : public QObject {
             sigaction(kSignals[i], &before[i], nullptr);
 
         QVERIFY(asked >= 0);
+        qInfo("%s: shut down %lld ms after the close", qPrintable(how),
+              static_cast<long long>(took));
         QVERIFY2(took < 3000, qPrintable(QString("shutdown took %1 ms").arg(took)));
         QVERIFY(!W().isVisible());
         QVERIFY(shownBusy >= 1);
         QCOMPARE(dialogs_.busy_off, dialogs_.busy_on);
         const QString status = W().cg_info_status->toPlainText();
-        QVERIFY2(status.contains("-> Closing: ") || status.contains("-> Fermeture : "),
+        QVERIFY2(status.contains(ToQt("-> " + GetProgramText(ProgramText::ClosingStopsCommand))),
                  qPrintable(status.right(400)));
         const std::string data = dir_ + "/data/";
-        QVERIFY(Journalled(data, "Download cut short") ||
-                Journalled(data, "Téléchargement interrompu"));
+        QVERIFY(Journalled(data, GetProgramText(ProgramText::DownloadCutShort)));
         QVERIFY(!Journalled(data, GetMessagePgm(pb_ecr_fichier)));
         QVERIFY(Journalled(data, "GAMMA-SCOUT Protokoll"));
         std::string conf;
