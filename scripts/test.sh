@@ -65,8 +65,10 @@ cmake --build build-asan -j "$jobs"
 tsan_start=$SECONDS
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEL_TSAN=ON
 cmake --build build-tsan -j "$jobs" --target test_session test_app test_e2e zelvanor-cli zelvanor-sim
-for t in test_session test_app test_e2e; do
-  TSAN_OPTIONS="halt_on_error=1 exitcode=66 second_deadlock_stack=1" "build-tsan/bin/$t"
+# The MQTT test counts deliveries against broker restarts timed for a normal build: left out.
+for t in test_session test_app "test_e2e --gtest_filter=-MqttE2E.*"; do
+  # shellcheck disable=SC2086 # the program and its filter
+  TSAN_OPTIONS="halt_on_error=1 exitcode=66 second_deadlock_stack=1" build-tsan/bin/$t
 done
 echo "ThreadSanitizer step: $((SECONDS - tsan_start)) s"
 scripts/fuzz_smoke.sh
