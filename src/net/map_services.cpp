@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "base/json.h"
 #include "base/numfmt.h"
 
 namespace zel {
@@ -29,38 +30,6 @@ namespace {
 // Counts per minute with at most two decimals: a mean of whole counts needs no more.
 std::string Cpm(double cpm) {
     return FormatFloat("0.##", cpm);
-}
-
-std::string JsonString(const std::string& s) {
-    std::string out = "\"";
-    for (const unsigned char c : s) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20) {
-                char u[8];
-                std::snprintf(u, sizeof u, "\\u%04X", c);
-                out += u;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
 }
 
 bool Contains(const std::string& s, const char* what) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "base/json.h"
 #include "base/numfmt.h"
 #include "records/counter.h"
 
@@ -49,39 +50,6 @@ std::string PercentEncode(const std::string& in) {
         }
     }
     return out;
-}
-
-// A JSON string literal.
-std::string Json(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20) {
-                char u[8];
-                std::snprintf(u, sizeof u, "\\u%04x", c);
-                out += u;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
 }
 
 // The model as people write it: "VORN8", "GS2".
@@ -249,7 +217,7 @@ std::string MqttStatePayload(const LiveCount& c) {
     // Three decimals, as the window shows the dose rate; always a point, whatever the region.
     return "{\"cpm\": " + std::to_string(c.cpm) +
            ", \"usvh\": " + zel::FormatFloat("0.000", c.cpm * c.factor) +
-           ", \"time\": " + Json(IsoLocalTime(c.time)) + "}";
+           ", \"time\": " + JsonString(IsoLocalTime(c.time)) + "}";
 }
 
 std::string MqttDiscoveryPayload(const MqttSettings& s, const LiveCounter& c,
@@ -258,22 +226,24 @@ std::string MqttDiscoveryPayload(const MqttSettings& s, const LiveCounter& c,
     const std::string model = ModelName(c.model);
     const std::string device = "zelvanor_" + c.id;
     std::string j = "{";
-    j += "\"name\": " + Json(cpm ? "Count rate" : "Dose rate");
-    j += ", \"unique_id\": " + Json(device + "_" + sensor);
-    j += ", \"object_id\": " + Json(device + "_" + sensor);
-    j += ", \"state_topic\": " + Json(MqttStateTopic(s, c.id));
-    j += ", \"value_template\": " + Json(cpm ? "{{ value_json.cpm }}" : "{{ value_json.usvh }}");
-    j += ", \"unit_of_measurement\": " + Json(cpm ? "CPM" : "µSv/h");
+    j += "\"name\": " + JsonString(cpm ? "Count rate" : "Dose rate");
+    j += ", \"unique_id\": " + JsonString(device + "_" + sensor);
+    j += ", \"object_id\": " + JsonString(device + "_" + sensor);
+    j += ", \"state_topic\": " + JsonString(MqttStateTopic(s, c.id));
+    j += ", \"value_template\": " +
+         JsonString(cpm ? "{{ value_json.cpm }}" : "{{ value_json.usvh }}");
+    j += ", \"unit_of_measurement\": " + JsonString(cpm ? "CPM" : "µSv/h");
     j += ", \"state_class\": \"measurement\"";
     j += ", \"icon\": \"mdi:radioactive\"";
-    j += ", \"availability_topic\": " + Json(MqttStatusTopic(s, c.id));
+    j += ", \"availability_topic\": " + JsonString(MqttStatusTopic(s, c.id));
     j += ", \"payload_available\": \"online\", \"payload_not_available\": \"offline\"";
-    j += ", \"device\": {\"identifiers\": [" + Json(device) + "]";
+    j += ", \"device\": {\"identifiers\": [" + JsonString(device) + "]";
     const size_t underscore = c.id.find('_');
     const std::string serial = underscore == std::string::npos ? "" : c.id.substr(underscore + 1);
-    j += ", \"name\": " + Json("Geiger counter " + model + (serial.empty() ? "" : " " + serial));
-    j += ", \"model\": " + Json(model);
-    j += ", \"sw_version\": " + Json(s.swVersion.empty() ? "zelvanor" : s.swVersion);
+    j += ", \"name\": " +
+         JsonString("Geiger counter " + model + (serial.empty() ? "" : " " + serial));
+    j += ", \"model\": " + JsonString(model);
+    j += ", \"sw_version\": " + JsonString(s.swVersion.empty() ? "zelvanor" : s.swVersion);
     j += "}}";
     return j;
 }
