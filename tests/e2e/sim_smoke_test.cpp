@@ -84,8 +84,9 @@ class Host {
     }
 
     // One line (up to a carriage return, blanks and line feeds trimmed, empty lines skipped),
-    // or "<none>" after `ms` without one, "<hangup>" when the line is gone.
-    std::string Line(int ms = 2000) {
+    // or "<none>" after `ms` without one, "<hangup>" when the line is gone. The wait is long for
+    // a loaded machine: only the tests of silence wait for nothing, with a short time of their own.
+    std::string Line(int ms = 10000) {
         const int64_t end = NowMs() + ms;
         while (true) {
             const size_t cr = buf_.find('\r');
@@ -109,7 +110,7 @@ class Host {
         }
     }
     // The first line that is not a count line.
-    std::string Reply(int ms = 2000) {
+    std::string Reply(int ms = 10000) {
         std::string l;
         do
             l = Line(ms);
