@@ -384,13 +384,20 @@ void Tcg_thread_ES::Send(uint64_t gen) {
         }
         return;
     }
-    // The queued line is lost; the caller sees Occupe fall.
+    // The queued line is lost; the caller sees Occupe fall. A fault of the line itself is told
+    // once, as on reading: a dead line tried again (each request of an identification) stays quiet.
     std::string langue;
+    bool tell = true;
     {
         std::lock_guard<std::mutex> lock(FCS);
         langue = FLangue;
+        if (status != ErrTimeout && status != ErrPortNotOpen) {
+            tell = status != FDerniereErreur;
+            FDerniereErreur = status;
+            FDefautLigne = status;
+        }
     }
-    Trt_log(GetIOError(status, langue), true);
+    if (tell) Trt_log(GetIOError(status, langue), true);
     std::lock_guard<std::mutex> lock(FCS);
     if (gen == FGeneration) ReinitLocked(Initial);
 }

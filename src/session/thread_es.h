@@ -210,7 +210,7 @@ class Tcg_thread_ES {
     uint64_t FGeneration = 0;
     bool FAttenteSeule = false;  // SetAttenteReponse pending
     int32_t FDerniereErreur = 0; // line fault last journalled, 0 when none since
-    int32_t FDefautLigne = 0;    // fault of the last reads, 0 since a line or a restart
+    int32_t FDefautLigne = 0;    // fault of the last reads or send, 0 since a line or a restart
     // Inside a line longer than one read. Set by the session thread, cleared by a reset too.
     std::atomic<bool> FLigneTropLongue{false};
     TTypeCompteur FModele = NotInitialized; // SetContext, under FCS

@@ -48,7 +48,8 @@ class ScriptedLine : public zel::SerialLine {
             STATUS = zel::ErrPortNotOpen;
             return;
         }
-        STATUS = 0;
+        STATUS = fault;
+        if (fault != 0) return;
         sent.emplace_back(clock.elapsed, PDU);
         if (onSend) onSend(PDU);
     }
@@ -57,6 +58,12 @@ class ScriptedLine : public zel::SerialLine {
         if (onReceive) onReceive();
         if (!open) {
             STATUS = zel::ErrPortNotOpen;
+            return;
+        }
+        if (fault != 0) {
+            clock.Advance(10);
+            PDU.clear();
+            STATUS = fault;
             return;
         }
         if (!arrivals.empty() && arrivals.front().first <= clock.elapsed + zel::Temps_Attente) {
@@ -80,6 +87,7 @@ class ScriptedLine : public zel::SerialLine {
 
     FakeClock& clock;
     bool open = true;
+    int32_t fault = 0; // a dead line (a pulled cable): every send and read fails with it
     std::deque<std::pair<uint64_t, std::string>> arrivals;
     std::vector<std::pair<uint64_t, std::string>> sent; // (virtual ms, text)
     std::function<void(const std::string&)> onSend;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <stdexcept>
 
@@ -304,6 +305,37 @@ TEST_F(Automaton, FailedSendIsJournalledAndTheSessionFreed) {
     EXPECT_TRUE(Journalled("-> " + GetIOError(ErrPortNotOpen)));
     EXPECT_EQ(session->Commande, Comd_Rien);
     EXPECT_FALSE(session->AEmettre);
+}
+
+// A pulled cable fails every read and every send with the same fault: the user hears of it
+// once, also when the same line is tried again after it (a reconnection's requests), and again
+// only after a fresh start.
+TEST_F(Automaton, DeadLineIsToldOnceAcrossReadsSendsAndRetries) {
+    Start(CVORN8);
+    line.fault = EIO;
+    const std::string dead = "-> " + GetIOError(EIO);
+    auto told = [&] { return std::count(StatusBox().begin(), StatusBox().end(), dead); };
+    RunFor(3000);
+    EXPECT_EQ(told(), 1);
+    EXPECT_EQ(session->DefautLigne(), EIO);
+
+    // Tried again after that very fault: neither the requests nor the reads tell it again.
+    session->ReinitAutomate(Initial, false);
+    EXPECT_EQ(session->DefautLigne(), 0);
+    for (const char* request : {"V", "F"}) {
+        Post(request[0] == 'V' ? Comd_VP : comd_CF, request);
+        ASSERT_TRUE(RunUntilIdle());
+        EXPECT_EQ(session->DefautLigne(), EIO) << request;
+    }
+    RunFor(3000);
+    EXPECT_EQ(told(), 1);
+
+    // A fresh start tells it again, once.
+    session->ReinitAutomate(Initial, true);
+    Post(Comd_VP, "V");
+    ASSERT_TRUE(RunUntilIdle());
+    RunFor(3000);
+    EXPECT_EQ(told(), 2);
 }
 
 TEST_F(Automaton, CommandWithoutQueuedText) {
