@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -75,15 +76,28 @@ inline std::string ReadFirstLine(int fd) {
     return line;
 }
 
-// Starts zelvanor-sim with `args` (its pid in `pid`) and returns the device path it prints
-// first, or "" when it printed none.
-inline std::string StartSim(const std::vector<std::string>& args, pid_t& pid) {
+// Starts zelvanor-sim with `args` (its pid in `pid`) and returns the port to open, or "" when
+// it printed no device. The port is a link of this test's own, which the simulator removes when
+// it ends: a program still trying to reconnect to a counter that went away must not reach the
+// pseudo-terminal of a test running beside it, which may get the same /dev/pts number.
+inline std::string StartSim(std::vector<std::string> args, pid_t& pid) {
+    std::string link;
+    bool linked = false;
+    for (const auto& a : args)
+        linked = linked || a == "--link";
+    if (!linked) {
+        static int made = 0;
+        const std::string dir = std::string(ZEL_BINARY_DIR) + "/sim_links";
+        mkdir(dir.c_str(), 0755);
+        link = dir + "/tty" + std::to_string(getpid()) + "_" + std::to_string(++made);
+        args.insert(args.end(), {"--link", link});
+    }
     int out = -1;
-    pid = SpawnPiped(ZEL_SIM, args, out);
+    pid = SpawnPiped(ZEL_SIM, std::move(args), out);
     if (out < 0) return {};
     std::string path = ReadFirstLine(out);
     close(out);
-    return path;
+    return path.empty() || link.empty() ? path : link;
 }
 
 // A child program whose standard output is read line by line.
