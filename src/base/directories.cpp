@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "base/text_util.h"
 #include "base/textfile.h"
 
 namespace zel {
@@ -106,21 +107,7 @@ bool CreateDirectories(const std::string& path) {
 }
 
 std::string FileUrl(const std::string& path) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string url = "file://";
-    for (const unsigned char c : path) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                           (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '.' || c == '_' ||
-                           c == '~';
-        if (plain) {
-            url += static_cast<char>(c);
-        } else {
-            url += '%';
-            url += kHex[c >> 4];
-            url += kHex[c & 15];
-        }
-    }
-    return url;
+    return "file://" + PercentEncode(path, "/");
 }
 
 } // namespace zel

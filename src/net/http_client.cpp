@@ -3,7 +3,6 @@
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <mutex>
 
 namespace zel {
@@ -92,21 +91,6 @@ HttpResult HttpSend(const HttpRequest& request, const HttpLimits& limits,
     curl_slist_free_all(headers);
     curl_easy_cleanup(curl);
     return r;
-}
-
-std::string UrlEncode(const std::string& text) {
-    std::string out;
-    for (const unsigned char c : text) {
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-            c == '-' || c == '.' || c == '_' || c == '~') {
-            out += static_cast<char>(c);
-        } else {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, "%%%02X", c);
-            out += hex;
-        }
-    }
-    return out;
 }
 
 std::string UrlHost(const std::string& url) {

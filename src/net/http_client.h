@@ -38,9 +38,6 @@ struct HttpLimits {
 HttpResult HttpSend(const HttpRequest& request, const HttpLimits& limits,
                     const std::atomic<bool>* stop = nullptr);
 
-// "%XX" for every byte but the unreserved ones (letters, digits, "-._~").
-std::string UrlEncode(const std::string& text);
-
 // The host (and port) of an address, without any user or password part: what a journal line
 // may name ("radmon.org", "127.0.0.1:8080").
 std::string UrlHost(const std::string& url);

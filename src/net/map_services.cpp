@@ -6,6 +6,7 @@
 
 #include "base/json.h"
 #include "base/numfmt.h"
+#include "base/text_util.h"
 
 namespace zel {
 
@@ -82,15 +83,15 @@ HttpRequest RadmonRequest(const RadmonSettings& s, const MapReading& r) {
     // The date's blank is written %20 and its colons as they are, as radmon.org documents it.
     std::string when = UtcText(r.utcSeconds, ' ');
     when.replace(when.find(' '), 1, "%20");
-    q.url = s.url + "?function=submit&user=" + UrlEncode(s.user) +
-            "&password=" + UrlEncode(s.password) + "&value=" + Cpm(r.meanCpm) +
+    q.url = s.url + "?function=submit&user=" + PercentEncode(s.user) +
+            "&password=" + PercentEncode(s.password) + "&value=" + Cpm(r.meanCpm) +
             "&unit=CPM&datetime=" + when;
     return q;
 }
 
 HttpRequest GmcmapRequest(const GmcmapSettings& s, const MapReading& r) {
     HttpRequest q;
-    q.url = s.url + "?AID=" + UrlEncode(s.account) + "&GID=" + UrlEncode(s.counter) +
+    q.url = s.url + "?AID=" + PercentEncode(s.account) + "&GID=" + PercentEncode(s.counter) +
             "&CPM=" + std::to_string(std::lround(r.meanCpm)) +
             "&ACPM=" + Cpm(r.meanCpmSinceUpload) +
             "&uSV=" + FormatFloat("0.####", r.meanCpm * r.usvPerCpm);
@@ -101,7 +102,7 @@ HttpRequest SafecastRequest(const SafecastSettings& s, const MapReading& r) {
     HttpRequest q;
     q.method = "POST";
     q.contentType = "application/json";
-    q.url = s.url + "?api_key=" + UrlEncode(s.apiKey);
+    q.url = s.url + "?api_key=" + PercentEncode(s.apiKey);
     std::string b = "{\"latitude\":" + FloatToStr(s.latitude) +
                     ",\"longitude\":" + FloatToStr(s.longitude) + ",\"value\":" + Cpm(r.meanCpm) +
                     ",\"unit\":\"cpm\",\"captured_at\":" + JsonString(UtcText(r.utcSeconds, 'T'));

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "base/numfmt.h"
+#include "base/text_util.h"
 
 namespace zel {
 
@@ -97,7 +98,7 @@ std::string MapUploader::Describe(MapService s, UploadOutcome o) const {
     // is shown or journalled.
     for (const std::string* secret : {&settings_.radmon.password, &settings_.safecast.apiKey}) {
         if (secret->empty()) continue;
-        for (const std::string& form : {*secret, UrlEncode(*secret)})
+        for (const std::string& form : {*secret, PercentEncode(*secret)})
             for (size_t p = o.detail.find(form); p != std::string::npos;
                  p = o.detail.find(form, p + 3))
                 o.detail.replace(p, form.size(), "***");

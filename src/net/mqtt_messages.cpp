@@ -7,6 +7,7 @@
 
 #include "base/json.h"
 #include "base/numfmt.h"
+#include "base/text_util.h"
 #include "records/counter.h"
 
 namespace zel {
@@ -33,23 +34,6 @@ bool PercentDecode(const std::string& in, std::string& out) {
         i += 2;
     }
     return true;
-}
-
-std::string PercentEncode(const std::string& in) {
-    static const char* const kHex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : in) {
-        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                           (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~';
-        if (plain) {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        }
-    }
-    return out;
 }
 
 // The model as people write it: "VORN8", "GS2".
