@@ -100,6 +100,32 @@ inline std::string StartSim(std::vector<std::string> args, pid_t& pid) {
     return path.empty() || link.empty() ? path : link;
 }
 
+// The simulators a test starts. Each is ended with SIGTERM, so that it removes its link.
+class Simulators {
+  public:
+    ~Simulators() { StopAll(); }
+    // Starts one; returns the port to open, or "".
+    std::string Start(const std::vector<std::string>& args) {
+        pid_t pid = -1;
+        std::string port = StartSim(args, pid);
+        if (pid > 0) pids_.push_back(pid);
+        return port;
+    }
+    // Ends the `i`-th still running, in the order they were started.
+    void Stop(size_t i) {
+        kill(pids_[i], SIGTERM);
+        waitpid(pids_[i], nullptr, 0);
+        pids_.erase(pids_.begin() + static_cast<long>(i));
+    }
+    void StopAll() {
+        while (!pids_.empty())
+            Stop(0);
+    }
+
+  private:
+    std::vector<pid_t> pids_;
+};
+
 // A child program whose standard output is read line by line.
 class Child {
   public:

@@ -40,19 +40,11 @@ class LanguageModelChange : public zeltest::AppTest {
         WriteFile(Data() + "cg_conf.txt", "Langue=FR\r\n");
     }
     void TearDown() override {
-        for (pid_t p : sims_) {
-            kill(p, SIGTERM);
-            waitpid(p, nullptr, 0);
-        }
+        sims_.StopAll();
         AppTest::TearDown();
     }
 
-    std::string StartSim(const std::vector<std::string>& args) {
-        pid_t pid = -1;
-        std::string path = ::StartSim(args, pid);
-        if (pid > 0) sims_.push_back(pid);
-        return path;
-    }
+    std::string StartSim(const std::vector<std::string>& args) { return sims_.Start(args); }
 
     // The preferences dialog: pick the language, OK.
     static void Pick(const std::string& entry) {
@@ -76,7 +68,7 @@ class LanguageModelChange : public zeltest::AppTest {
         return n;
     }
 
-    std::vector<pid_t> sims_;
+    Simulators sims_;
 };
 
 TEST_F(LanguageModelChange, WhileTheSessionJournalsFaults) {

@@ -34,20 +34,12 @@ using namespace zel;
 class Reconnect : public zeltest::AppTest {
   protected:
     void TearDown() override {
-        for (pid_t p : sims_) {
-            kill(p, SIGTERM);
-            waitpid(p, nullptr, 0);
-        }
+        sims_.StopAll();
         AppTest::TearDown();
     }
 
     // Starts a simulator; returns its device path.
-    std::string StartSim(const std::vector<std::string>& args) {
-        pid_t pid = -1;
-        std::string path = ::StartSim(args, pid);
-        if (pid > 0) sims_.push_back(pid);
-        return path;
-    }
+    std::string StartSim(const std::vector<std::string>& args) { return sims_.Start(args); }
 
     // Serves the session's calls to the main thread for `ms`, with the front end's ticks.
     static void Pump(int ms) {
@@ -69,11 +61,7 @@ class Reconnect : public zeltest::AppTest {
         return true;
     }
 
-    void StopSim(size_t i) {
-        kill(sims_[i], SIGTERM);
-        waitpid(sims_[i], nullptr, 0);
-        sims_.erase(sims_.begin() + static_cast<long>(i));
-    }
+    void StopSim(size_t i) { sims_.Stop(i); }
 
     static size_t Journalled(const std::string& text) {
         size_t n = 0;
@@ -82,7 +70,7 @@ class Reconnect : public zeltest::AppTest {
         return n;
     }
 
-    std::vector<pid_t> sims_;
+    Simulators sims_;
 };
 
 TEST_F(Reconnect, PulledCableThenConnectingAgain) {
