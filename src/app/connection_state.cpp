@@ -248,12 +248,6 @@ void TryAgain() {
     ScheduleRetry(std::min(g_status.retryDelayMs * 2, kLongestRetryMs));
 }
 
-bool ReadFlag(const std::string& v, bool def) {
-    if (v == "1") return true;
-    if (v == "0") return false;
-    return def;
-}
-
 } // namespace
 
 const ConnectionStatus& Connection() {

@@ -26,12 +26,6 @@ const char* const kFileName = "cg_maps.txt";
 MapUploadSettings g_prefs;
 std::shared_ptr<MapPublisher> g_publisher;
 
-bool ReadFlag(const std::string& v, bool dflt) {
-    if (v == "1") return true;
-    if (v == "0") return false;
-    return dflt;
-}
-
 bool ReadInt64(const std::string& v, int64_t& out) {
     int64_t n = 0;
     const auto r = std::from_chars(v.data(), v.data() + v.size(), n);

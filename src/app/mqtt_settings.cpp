@@ -27,12 +27,6 @@ DesktopMqtt g_prefs;
 std::string g_settingsFile, g_passwordFile;
 std::shared_ptr<MqttPublisher> g_publisher;
 
-bool ReadFlag(const std::string& v, bool def) {
-    if (v == "1") return true;
-    if (v == "0") return false;
-    return def;
-}
-
 } // namespace
 
 DesktopMqtt& DesktopMqttPrefs() {

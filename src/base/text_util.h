@@ -27,6 +27,13 @@ inline std::string TrimControl(std::string_view s) {
     return std::string(s.substr(b, e - b));
 }
 
+// A "1" or "0" of our settings files; anything else leaves `otherwise`.
+inline bool ReadFlag(std::string_view v, bool otherwise) {
+    if (v == "1") return true;
+    if (v == "0") return false;
+    return otherwise;
+}
+
 // "%XX" for every byte but the unreserved ones of an address (letters, digits, "-._~") and
 // those in `keep`.
 inline std::string PercentEncode(std::string_view s, std::string_view keep = {}) {
